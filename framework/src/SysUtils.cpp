@@ -1,0 +1,84 @@
+#include "framework/SysUtils.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+namespace corvane {
+
+namespace {
+
+// Replaces the directives of `format` in order; each argument is used once.
+std::string Substitute(std::string_view format, std::initializer_list<std::string_view> args) {
+  std::string out;
+  auto next = args.begin();
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    char c = format[i];
+    if (c == '%' && i + 1 < format.size()) {
+      char d = format[i + 1];
+      if (d == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+      if ((d == 's' || d == 'd') && next != args.end()) {
+        out += *next++;
+        ++i;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Format(std::string_view format, std::string_view text) {
+  return Substitute(format, {text});
+}
+
+std::string Format(std::string_view format, long long number) {
+  std::string digits = std::to_string(number);
+  return Substitute(format, {digits});
+}
+
+std::string Format(std::string_view format, std::string_view first, std::string_view second) {
+  return Substitute(format, {first, second});
+}
+
+EInOutError InOutError(int errnoValue) {
+  if (errnoValue == ENOENT) return EInOutError(errnoValue, msg::SFileNotFound);
+  return EInOutError(errnoValue, Format(msg::SInOutError, errnoValue));
+}
+
+std::int32_t StrToInt(std::string_view text) {
+  std::string_view rest = text;
+  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  bool negative = false;
+  if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+    negative = rest.front() == '-';
+    rest.remove_prefix(1);
+  }
+  // Only digits may follow; from_chars alone would also take a second sign.
+  bool digitsOnly = !rest.empty();
+  for (char c : rest) digitsOnly = digitsOnly && c >= '0' && c <= '9';
+  std::int64_t value = 0;
+  if (digitsOnly && rest.size() <= 11) {
+    auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+    if (ec == std::errc() && end == rest.data() + rest.size()) {
+      if (negative) value = -value;
+      if (value >= INT32_MIN && value <= INT32_MAX) return static_cast<std::int32_t>(value);
+    }
+  }
+  throw EConvertError(Format(msg::SInvalidInteger, text));
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+}  // namespace corvane

@@ -1,0 +1,82 @@
+#include "MainUnit.h"
+
+#include <limits>
+#include <span>
+
+#include "PageText.h"
+#include "Tallberg_Functions.h"
+
+namespace corvane {
+
+namespace embedded {
+extern const std::span<const unsigned char> MainUnitForm;
+}
+
+std::int32_t FrameCounter = 0;
+TfrmMain* frmMain = nullptr;
+
+TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
+  Publish<TNotifyEvent>("FormCreate", [this](TObject* s) { FormCreate(s); });
+  Publish<TNotifyEvent>("FormDestroy", [this](TObject* s) { FormDestroy(s); });
+  Publish<TKeyEvent>("FormKeyDown", [this](TObject* s, std::uint16_t& key, TShiftState shift) {
+    FormKeyDown(s, key, shift);
+  });
+  Publish<TDXTimerEvent>("dxTimerTimer", [this](TObject* s, std::int32_t lag) { dxTimerTimer(s, lag); });
+}
+
+std::string_view TfrmMain::FormResource() const {
+  const auto& form = embedded::MainUnitForm;
+  return {reinterpret_cast<const char*>(form.data()), form.size()};
+}
+
+void TfrmMain::Loaded() {
+  TForm::Loaded();
+  dxTimer = dynamic_cast<TDXTimer*>(FindComponent("dxTimer"));
+  if (!dxTimer) throw EReadError(Format(msg::SClassNotFound, "TDXTimer"));
+}
+
+void TfrmMain::FormCreate(TObject*) {
+  if (!LoadPageText(PageTextFileName)) {
+    MessageDlg(NoTextFileMessage, TMsgDlgType::mtWarning, 0);
+    PageCount = 3;
+  }
+  dxTimer->SetEnabled(false);
+  DoubleBuffered = true;
+  FillColour = 0;
+  // The display fills the client area; until it has a control of its own the
+  // form stands in for it.
+  ToggleFullScreen(*this, *dxTimer, *this);
+  Application->ProcessMessages();
+  dxTimer->SetEnabled(true);
+}
+
+void TfrmMain::FormDestroy(TObject*) { dxTimer->SetEnabled(false); }
+
+void TfrmMain::FormKeyDown(TObject*, std::uint16_t& key, TShiftState) {
+  switch (key) {
+    case platform::VK_ESCAPE: Close(); break;
+    case platform::VK_F1: ToggleFullScreen(*this, *dxTimer, *this); break;
+    default: break;
+  }
+}
+
+void TfrmMain::dxTimerTimer(TObject*, std::int32_t) {
+  // A run of years must not overflow the count: it stays at its top.
+  if (FrameCounter < std::numeric_limits<std::int32_t>::max()) ++FrameCounter;
+}
+
+void RegisterIntroClasses() { RegisterGraphicsClasses(); }
+
+int RunIntro() {
+  RegisterIntroClasses();
+  InitApplication();
+  Application->Initialize();
+  Application->Title = "Corvane";
+  Application->CreateForm(frmMain);
+  Application->Run();
+  DoneApplication();
+  frmMain = nullptr;
+  return 0;
+}
+
+}  // namespace corvane

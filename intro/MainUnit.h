@@ -1,0 +1,40 @@
+// The main window of the intro.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/Forms.h"
+#include "graphics/DXClass.h"
+
+namespace corvane {
+
+// Frames counted since start; only frames in which the display can draw count.
+extern std::int32_t FrameCounter;
+
+class TfrmMain : public TForm {
+ public:
+  explicit TfrmMain(TComponent* owner);
+  const char* ClassName() const override { return "TfrmMain"; }
+
+  TDXTimer* dxTimer = nullptr;
+
+  void FormCreate(TObject* sender);
+  void FormDestroy(TObject* sender);
+  void FormKeyDown(TObject* sender, std::uint16_t& key, TShiftState shift);
+  void dxTimerTimer(TObject* sender, std::int32_t lagCount);
+
+  void Loaded() override;
+
+ protected:
+  std::string_view FormResource() const override;
+};
+
+extern TfrmMain* frmMain;
+
+// Makes the intro's component classes known to the form resource reader.
+void RegisterIntroClasses();
+
+// The program entry, once a platform backend is installed: gives the exit code.
+int RunIntro();
+
+}  // namespace corvane

@@ -1,0 +1,106 @@
+#include "PageText.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+#include "framework/TextFile.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr const char* kMagicWord = "CVNTYPER";
+
+// The built-in pages; the words stand roughly in the middle of their line.
+constexpr const char* kBuiltInText[] = {
+    // page 1: a greeting
+    "                 ",
+    "   welcome to    ",
+    "   the corvane   ",
+    "  typer intro!   ",
+    "                 ",
+    "                 ",
+    // page 2: greetings
+    "greetings go out ",
+    " to everyone who ",
+    "  keeps the old  ",
+    "  scene alive.   ",
+    " see you at the  ",
+    "   next party.   ",
+    // page 3: credits
+    "      code:      ",
+    "  corvane crew   ",
+    "    graphics:    ",
+    " pixel workshop  ",
+    "     music:      ",
+    "  tracker room   ",
+    // page 4: farewell, shown only when a text file asks for 4 pages or more
+    "                 ",
+    "                 ",
+    "   thanks for    ",
+    "  watching and   ",
+    "    goodbye!     ",
+    "                 ",
+};
+
+std::array<TPageLine, PageTextLines> BuiltInText() {
+  std::array<TPageLine, PageTextLines> text;
+  for (TPageLine& line : text) line.fill(' ');
+  for (std::size_t i = 0; i < std::size(kBuiltInText); ++i)
+    std::memcpy(text[i].data(), kBuiltInText[i], PageLineLength);
+  return text;
+}
+
+bool IsTextLine(const std::string& s) { return !s.empty() && s.front() == '"' && s.back() == '"'; }
+
+// Copies what stands between the quotes, at most one line's worth, over the
+// start of the line; the rest of the line keeps what it held.
+void CopyIntoLine(const std::string& s, TPageLine& line) {
+  std::size_t between = s.size() >= 2 ? s.size() - 2 : 0;
+  std::size_t count = std::min<std::size_t>(between, PageLineLength);
+  std::memcpy(line.data(), s.data() + 1, count);
+}
+
+}  // namespace
+
+std::array<TPageLine, PageTextLines> PageText = BuiltInText();
+std::int32_t PageCount = 4;
+
+void ResetPageText() {
+  PageText = BuiltInText();
+  PageCount = 4;
+}
+
+std::string PageLineText(int line) {
+  const TPageLine& l = PageText.at(static_cast<std::size_t>(line - 1));
+  return std::string(l.begin(), l.end());
+}
+
+bool LoadPageText(const std::string& fileName) {
+  if (!FileExists(fileName)) return false;
+  TTextFile file(fileName);
+  file.Reset();
+  if (file.ReadLn() != kMagicWord) {
+    MessageDlg(InvalidTextFileMessage, TMsgDlgType::mtWarning, 0);
+    return false;
+  }
+  // The table has room for ten pages; a count outside 1 to 10 is held there.
+  PageCount = std::clamp<std::int32_t>(StrToInt(file.ReadLn()), 1, MaxPages);
+
+  // One text line more than the pages show is taken; it lands in the line
+  // after the last page (or nowhere, after the tenth page). A file that ends
+  // early keeps the lines taken so far.
+  const int wanted = PageCount * PageLines + 1;
+  int taken = 0;
+  while (taken < wanted && !file.Eof()) {
+    std::string s = file.ReadLn();
+    if (s.empty() || s.starts_with("//") || !IsTextLine(s)) continue;
+    if (taken < PageTextLines) CopyIntoLine(s, PageText[static_cast<std::size_t>(taken)]);
+    ++taken;
+  }
+  return true;
+}
+
+}  // namespace corvane

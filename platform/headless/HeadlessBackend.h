@@ -1,0 +1,100 @@
+// A platform without a display: windows, the queue, the clock and the
+// message boxes live in memory, where tests and the capture tool can see and
+// steer them.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace corvane::platform {
+
+struct RecordedMessageBox {
+  HWND owner = 0;
+  std::string text;
+  std::string caption;
+  std::uint32_t style = 0;
+};
+
+struct HeadlessWindow {
+  WindowDesc desc;
+  bool visible = false;
+  bool cursorVisible = true;
+  Point position;  // top-left of the client area
+};
+
+// A clock that only moves when told to, or follows the real time.
+class HeadlessClock : public Clock {
+ public:
+  std::uint32_t now() override;
+  void setVirtual(bool isVirtual) { virtual_ = isVirtual; }
+  void set(std::uint32_t ms) { time_ = ms; }
+  void advance(std::uint32_t ms) { time_ += ms; }
+  // Moves the clock by this much on every reading (0: stands still).
+  void setStepPerRead(std::uint32_t ms) { stepPerRead_ = ms; }
+
+ private:
+  bool virtual_ = true;
+  std::uint32_t time_ = 0;
+  std::uint32_t stepPerRead_ = 0;
+};
+
+class HeadlessWindowSystem : public WindowSystem {
+ public:
+  HWND createWindow(const WindowDesc& desc) override;
+  void destroyWindow(HWND window) override;
+  void showWindow(HWND window, bool centred) override;
+  void setCaption(HWND window, const std::string& caption) override;
+  void setBorderStyle(HWND window, BorderStyle border) override;
+  void setClientSize(HWND window, Size size) override;
+  void setCursorVisible(HWND window, bool visible) override;
+  bool isVisible(HWND window) const override;
+  Size clientSize(HWND window) const override;
+  Point clientOrigin(HWND window) const override;
+  Size desktopSize() const override { return desktop_; }
+  bool pollEvent(Event& event) override;
+  void waitEvent() override;
+  void postEvent(const Event& event) override { queue_.push_back(event); }
+  int messageBox(HWND owner, const std::string& text, const std::string& caption,
+                 std::uint32_t style) override;
+
+  // For tests and the capture tool.
+  const HeadlessWindow* window(HWND window) const;
+  std::size_t windowCount() const { return windows_.size(); }
+  const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
+  void clearMessageBoxes() { boxes_.clear(); }
+  void setDesktopSize(Size size) { desktop_ = size; }
+  std::size_t pendingEvents() const { return queue_.size(); }
+  // Activation follows the first shown window, as a desktop gives the
+  // focus to a program's new window.
+  void setFocusOnShow(bool focus) { focusOnShow_ = focus; }
+
+ private:
+  HeadlessWindow& at(HWND window);
+  const HeadlessWindow& at(HWND window) const;
+
+  std::map<HWND, HeadlessWindow> windows_;
+  HWND nextHandle_ = 1;
+  std::deque<Event> queue_;
+  std::vector<RecordedMessageBox> boxes_;
+  Size desktop_{1920, 1080};
+  bool focusOnShow_ = true;
+  bool hasFocus_ = false;
+};
+
+class HeadlessBackend : public Backend {
+ public:
+  std::string_view name() const override { return "headless"; }
+  HeadlessWindowSystem& windows() override { return windows_; }
+  HeadlessClock& clock() override { return clock_; }
+
+ private:
+  HeadlessWindowSystem windows_;
+  HeadlessClock clock_;
+};
+
+}  // namespace corvane::platform

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <deque>
+#include <map>
+
+#include "platform/User32.h"
+
+namespace corvane::platform {
+
+class SdlWindowSystem : public WindowSystem {
+ public:
+  ~SdlWindowSystem() override;
+
+  HWND createWindow(const WindowDesc& desc) override;
+  void destroyWindow(HWND window) override;
+  void showWindow(HWND window, bool centred) override;
+  void setCaption(HWND window, const std::string& caption) override;
+  void setBorderStyle(HWND window, BorderStyle border) override;
+  void setClientSize(HWND window, Size size) override;
+  void setCursorVisible(HWND window, bool visible) override;
+  bool isVisible(HWND window) const override;
+  Size clientSize(HWND window) const override;
+  Point clientOrigin(HWND window) const override;
+  Size desktopSize() const override;
+  bool pollEvent(Event& event) override;
+  void waitEvent() override;
+  void postEvent(const Event& event) override { posted_.push_back(event); }
+  int messageBox(HWND owner, const std::string& text, const std::string& caption,
+                 std::uint32_t style) override;
+
+  // The SDL window behind a handle, for the presentation code.
+  SDL_Window* sdlWindow(HWND window) const;
+
+ private:
+  struct Entry {
+    SDL_Window* window = nullptr;
+    bool cursorVisible = true;
+  };
+  bool translate(const SDL_Event& in, Event& out) const;
+  HWND handleOf(Uint32 sdlWindowId) const;
+
+  std::map<HWND, Entry> windows_;
+  HWND nextHandle_ = 1;
+  std::deque<Event> posted_;
+};
+
+// Virtual key code for an SDL key; 0 for keys the intro's platform has no code for.
+std::uint16_t VirtualKeyFromSdl(SDL_Keycode key);
+
+}  // namespace corvane::platform
