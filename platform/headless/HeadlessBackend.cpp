@@ -75,7 +75,27 @@ Size HeadlessWindowSystem::clientSize(HWND window) const {
 
 Point HeadlessWindowSystem::clientOrigin(HWND window) const { return at(window).position; }
 
+void HeadlessWindowSystem::schedule(std::uint32_t atMs, const Event& event) {
+  scheduled_.emplace(atMs, event);
+}
+
+// Scheduled times are absolute readings; they are compared as a distance
+// from now so that a schedule across a clock wrap still works.
+void HeadlessWindowSystem::deliverDue() {
+  if (scheduled_.empty()) return;
+  std::uint32_t now = clock_->now();
+  for (auto it = scheduled_.begin(); it != scheduled_.end();) {
+    if (static_cast<std::int32_t>(now - it->first) >= 0) {
+      queue_.push_back(it->second);
+      it = scheduled_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 bool HeadlessWindowSystem::pollEvent(Event& event) {
+  deliverDue();
   if (queue_.empty()) return false;
   event = queue_.front();
   queue_.pop_front();
@@ -87,7 +107,7 @@ bool HeadlessWindowSystem::pollEvent(Event& event) {
 // Nothing outside can post to an empty headless queue while we wait, so an
 // empty queue means nothing will ever happen again: end the session.
 void HeadlessWindowSystem::waitEvent() {
-  if (queue_.empty()) queue_.push_back({EventKind::Quit, 0, 0, 0});
+  if (queue_.empty() && scheduled_.empty() && quitWhenIdle_) queue_.push_back({EventKind::Quit, 0, 0, 0});
 }
 
 int HeadlessWindowSystem::messageBox(HWND owner, const std::string& text,

@@ -45,6 +45,7 @@ class HeadlessClock : public Clock {
 
 class HeadlessWindowSystem : public WindowSystem {
  public:
+  explicit HeadlessWindowSystem(Clock& clock) : clock_(&clock) {}
   HWND createWindow(const WindowDesc& desc) override;
   void destroyWindow(HWND window) override;
   void showWindow(HWND window, bool centred) override;
@@ -59,6 +60,9 @@ class HeadlessWindowSystem : public WindowSystem {
   bool pollEvent(Event& event) override;
   void waitEvent() override;
   void postEvent(const Event& event) override { queue_.push_back(event); }
+  // Delivers the event once the clock reads `atMs` or later (events due at
+  // the same time keep their order).
+  void schedule(std::uint32_t atMs, const Event& event);
   int messageBox(HWND owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;
 
@@ -72,6 +76,9 @@ class HeadlessWindowSystem : public WindowSystem {
   // Activation follows the first shown window, as a desktop gives the
   // focus to a program's new window.
   void setFocusOnShow(bool focus) { focusOnShow_ = focus; }
+  // Whether waiting on an empty queue ends the session (the default: nothing
+  // outside can post here) or just returns (for tests that step the loop).
+  void setQuitWhenIdle(bool quit) { quitWhenIdle_ = quit; }
 
  private:
   HeadlessWindow& at(HWND window);
@@ -79,10 +86,15 @@ class HeadlessWindowSystem : public WindowSystem {
 
   std::map<HWND, HeadlessWindow> windows_;
   HWND nextHandle_ = 1;
+  void deliverDue();
+
+  Clock* clock_ = nullptr;
+  std::multimap<std::uint32_t, Event> scheduled_;
   std::deque<Event> queue_;
   std::vector<RecordedMessageBox> boxes_;
   Size desktop_{1920, 1080};
   bool focusOnShow_ = true;
+  bool quitWhenIdle_ = true;
   bool hasFocus_ = false;
 };
 
@@ -93,8 +105,8 @@ class HeadlessBackend : public Backend {
   HeadlessClock& clock() override { return clock_; }
 
  private:
-  HeadlessWindowSystem windows_;
   HeadlessClock clock_;
+  HeadlessWindowSystem windows_{clock_};
 };
 
 }  // namespace corvane::platform
