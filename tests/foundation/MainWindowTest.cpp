@@ -1,0 +1,206 @@
+// The intro's main window on the headless platform: start-up messages, the
+// window it opens, the frame count, the keys and the end.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../support/HeadlessFixture.h"
+#include "MainUnit.h"
+#include "PageText.h"
+#include "Tallberg_Functions.h"
+
+namespace corvane::test {
+namespace {
+
+class MainWindow : public HeadlessFixture {
+ protected:
+  void SetUp() override {
+    HeadlessFixture::SetUp();
+    RegisterIntroClasses();
+    ResetPageText();
+    FrameCounter = 0;
+    Application->Title = "Corvane";
+  }
+  void TearDown() override {
+    DoneApplication();
+    frmMain = nullptr;
+    ResetPageText();
+    HeadlessFixture::TearDown();
+  }
+  void writeTextFile(const std::string& bytes) {
+    std::ofstream("corvane.dll", std::ios::binary) << bytes;
+  }
+  void create() { Application->CreateForm(frmMain); }
+  // Shows the window (which takes the focus) and lets the loop start.
+  void start() {
+    frmMain->Show();
+    Application->ProcessMessages();
+  }
+  // Runs the loop for `ms` of virtual time, the clock moving 1 ms per reading.
+  void runFor(std::uint32_t ms) {
+    std::uint32_t end = clock().now() + ms;
+    clock().setStepPerRead(1);
+    while (static_cast<std::int32_t>(end - clock().now()) > 0 && !Application->Terminated())
+      Application->HandleMessage();
+    clock().setStepPerRead(0);
+  }
+  std::vector<std::string> boxTexts() {
+    std::vector<std::string> texts;
+    for (const auto& box : windows().messageBoxes()) texts.push_back(box.caption + ": " + box.text);
+    return texts;
+  }
+  const platform::HeadlessWindow& window() { return *windows().window(frmMain->Handle()); }
+
+  ScratchDirectory dir;
+};
+
+struct StartCase {
+  const char* name;
+  const char* file;  // nullptr: no text file
+  std::vector<std::string> boxes;
+  std::int32_t pageCount;
+  bool timerRunning;
+};
+
+class MainWindowStart : public MainWindow, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(MainWindowStart, TellsTheUserAndSetsThePages) {
+  const StartCase& c = GetParam();
+  if (c.file) writeTextFile(c.file);
+  create();
+  EXPECT_EQ(boxTexts(), c.boxes);
+  EXPECT_EQ(PageCount, c.pageCount);
+  EXPECT_EQ(frmMain->dxTimer->Enabled(), c.timerRunning);
+  EXPECT_EQ(frmMain->dxTimer->Armed(), c.timerRunning);
+  // The form is created and shown either way.
+  start();
+  EXPECT_TRUE(window().visible);
+  EXPECT_EQ(window().desc.caption, "Corvane");
+  EXPECT_EQ(window().desc.clientWidth, 320);
+  EXPECT_EQ(window().desc.clientHeight, 240);
+}
+
+const std::string kNoFile = "Warnung: No CORVANE textfile found, using standart text.";
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, MainWindowStart,
+    ::testing::Values(
+        StartCase{"no_file", nullptr, {kNoFile}, 3, true},
+        StartCase{"wrong_first_line", "CORVANE\r\n2\r\n",
+                  {"Warnung: This is not a valid CORVANE textfile", kNoFile}, 3, true},
+        StartCase{"valid_file", "CVNTYPER\r\n2\r\n", {}, 2, true},
+        // The error ends the creation handler: no full screen, no timer.
+        StartCase{"page_count_not_a_number", "CVNTYPER\r\nzwei\r\n",
+                  {"Corvane: 'zwei' ist kein gültiger Integerwert"}, 4, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, StartsCentredWithoutFrameOrPointer) {
+  create();
+  start();
+  EXPECT_EQ(window().desc.border, platform::BorderStyle::None);
+  EXPECT_FALSE(window().cursorVisible);
+  platform::Size desktop = windows().desktopSize();
+  EXPECT_EQ(window().position, (platform::Point{(desktop.width - 320) / 2, (desktop.height - 240) / 2}));
+}
+
+TEST_F(MainWindow, CountsSixtyTwoFramesASecondWhileActiveAndNoneWhileNot) {
+  create();
+  start();
+  runFor(1000);
+  EXPECT_EQ(FrameCounter, 62);  // ticks at 16, 32, ... 992 ms
+  runFor(20);                   // the rate window closes: 63 ticks in 1008 ms
+  EXPECT_EQ(FrameCounter, 63);
+  EXPECT_EQ(frmMain->dxTimer->TicksPerSecond(), 62);
+  post(platform::EventKind::Deactivate, frmMain->Handle());
+  runFor(1000);
+  EXPECT_EQ(FrameCounter, 63);
+  post(platform::EventKind::Activate, frmMain->Handle());
+  runFor(1000);
+  EXPECT_EQ(FrameCounter, 125);
+}
+
+TEST_F(MainWindow, F1SwitchesFrameAndPointerAndKeepsTheCount) {
+  create();
+  start();
+  runFor(500);
+  clock().advance(10);
+  std::uint32_t switchedAt = clock().now();
+  std::int32_t frames = FrameCounter;
+  struct Expect {
+    platform::BorderStyle border;
+    bool cursor;
+  };
+  // Back to a window (with the dialog frame), then full screen again.
+  for (Expect e : {Expect{platform::BorderStyle::Dialog, true}, Expect{platform::BorderStyle::None, false}}) {
+    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_F1);
+    Application->ProcessMessages();
+    EXPECT_EQ(window().desc.border, e.border);
+    EXPECT_EQ(window().cursorVisible, e.cursor);
+    EXPECT_EQ(FrameCounter, frames);
+  }
+  // The timer restarted its clock: the next frame is due a full interval
+  // after the switch, not after the last frame before it.
+  clock().set(switchedAt + 15);
+  Application->HandleMessage();
+  EXPECT_EQ(FrameCounter, frames) << "the clock restarted at the switch";
+  clock().set(switchedAt + 16);
+  Application->HandleMessage();
+  EXPECT_EQ(FrameCounter, frames + 1);
+  // A long stall gives one late frame, not a burst of catch-up frames.
+  clock().advance(400);
+  for (int i = 0; i < 10; ++i) Application->HandleMessage();
+  EXPECT_EQ(FrameCounter, frames + 2);
+}
+
+TEST_F(MainWindow, EscapeEndsTheLoopAndStopsTheTimer) {
+  create();
+  start();
+  runFor(100);
+  post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  TDXTimer* timer = frmMain->dxTimer;
+  bool destroyedWithTimerOff = false;
+  timer->OnTimer = nullptr;
+  frmMain->OnDestroy = [&](TObject* s) {
+    frmMain->FormDestroy(s);
+    destroyedWithTimerOff = !timer->Enabled() && !Application->OnIdle;
+  };
+  DoneApplication();
+  EXPECT_TRUE(destroyedWithTimerOff);
+  EXPECT_EQ(windows().windowCount(), 0u);
+}
+
+TEST_F(MainWindow, OtherKeysDoNothing) {
+  create();
+  start();
+  for (std::uint16_t key : {std::uint16_t{13}, std::uint16_t{32}, std::uint16_t{113}, std::uint16_t{'A'}})
+    post(platform::EventKind::KeyDown, frmMain->Handle(), key);
+  Application->ProcessMessages();
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_EQ(window().desc.border, platform::BorderStyle::None);
+}
+
+TEST_F(MainWindow, TheFrameCountStopsAtItsTopInsteadOfOverflowing) {
+  create();
+  FrameCounter = INT32_MAX - 1;
+  frmMain->dxTimerTimer(frmMain->dxTimer, 1);
+  frmMain->dxTimerTimer(frmMain->dxTimer, 1);
+  EXPECT_EQ(FrameCounter, INT32_MAX);
+  EXPECT_GT(FrameCounter, MusicStartFrame);
+}
+
+TEST_F(MainWindow, TheProgramEntryRunsUntilEscapeAndGivesZero) {
+  DoneApplication();
+  windows().setQuitWhenIdle(true);
+  // Escape half a second into the run.
+  clock().setStepPerRead(1);
+  windows().schedule(500, {platform::EventKind::KeyDown, 1, platform::VK_ESCAPE, 0});
+  EXPECT_EQ(RunIntro(), 0);
+  EXPECT_EQ(windows().windowCount(), 0u);
+  EXPECT_GT(FrameCounter, 20);
+  InitApplication();
+}
+
+}  // namespace
+}  // namespace corvane::test
