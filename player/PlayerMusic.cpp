@@ -1,0 +1,179 @@
+// The music half of the player: loading, transport, position and syncs.
+#include <fstream>
+#include <limits>
+#include <vector>
+
+#include "Player.h"
+#include "PlayerError.h"
+
+namespace corvane::player {
+
+namespace {
+
+// Reads "length" bytes from "offset" of a file (length 0: to the end).
+int readFile(const char* path, std::uint32_t offset, std::uint32_t length, std::vector<std::byte>& bytes) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return PLAYER_ERROR_FILEOPEN;
+  const std::streamoff size = in.tellg();
+  if (size < 0 || offset > size) return PLAYER_ERROR_FILEOPEN;
+  const std::streamoff available = size - offset;
+  const std::streamoff wanted = length == 0 ? available : std::min<std::streamoff>(length, available);
+  bytes.resize(static_cast<std::size_t>(wanted));
+  in.seekg(offset);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), wanted)) return PLAYER_ERROR_FILEOPEN;
+  return PLAYER_OK;
+}
+
+}  // namespace
+
+int Player::musicUnavailable() const {
+  if (!device) return PLAYER_ERROR_INIT;
+  if (!music) return PLAYER_ERROR_NO_MUSIC;
+  return PLAYER_OK;
+}
+
+// Syncs belong to the music they were set on and go with it.
+std::unique_ptr<Music> Player::takeMusic(std::unique_ptr<Music> replacement) {
+  const DeviceLock lock(device.get());
+  syncs.clear();
+  ++musicGeneration;
+  std::swap(music, replacement);
+  return replacement;
+}
+
+bool Player::musicLoad(bool fromMemory, const void* file, std::uint32_t offset, std::uint32_t length, std::uint32_t flags) {
+  if (!device) return fail(PLAYER_ERROR_INIT);
+  if (file == nullptr || (fromMemory && length == 0)) return fail(PLAYER_ERROR_ILLEGAL_PARAM);
+  std::vector<std::byte> fromFile;
+  std::span<const std::byte> data;
+  if (fromMemory) {
+    data = {static_cast<const std::byte*>(file) + offset, length};
+  } else {
+    const int result = readFile(static_cast<const char*>(file), offset, length, fromFile);
+    if (result != PLAYER_OK) return fail(result);
+    data = fromFile;
+  }
+  // Parsing happens before the lock, so the sound thread never waits for it.
+  auto renderer = ModuleRenderer::load(data, flags, device->rate());
+  if (!renderer) return fail(PLAYER_ERROR_FILEFORMAT);
+  auto loaded = std::make_unique<Music>(std::move(renderer));
+  std::unique_ptr<Music> previous = takeMusic(std::move(loaded));
+  return succeed();  // the previous music is destroyed here, unlocked
+}
+
+void Player::musicFree() {
+  std::unique_ptr<Music> previous = takeMusic(nullptr);
+  setLastError(PLAYER_OK);
+}
+
+bool Player::musicPlay() {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  music->play();
+  return succeed();
+}
+
+bool Player::musicPlayEx(std::uint32_t position, std::int32_t flags, bool reset) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  const int result = music->playFrom(position, flags, reset);
+  return result == PLAYER_OK ? succeed() : fail(result);
+}
+
+bool Player::musicSetAmplify(std::uint32_t amplify) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  if (amplify > 100) return fail(PLAYER_ERROR_ILLEGAL_PARAM);
+  music->setAmplify(static_cast<int>(amplify));
+  return succeed();
+}
+
+bool Player::musicSetPanSeparation(std::uint32_t separation) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  if (separation > 100) return fail(PLAYER_ERROR_ILLEGAL_PARAM);
+  music->setPanSeparation(static_cast<int>(separation));
+  return succeed();
+}
+
+bool Player::musicSetPositionScaler(std::uint32_t scale) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  if (scale < 1 || scale > 256) return fail(PLAYER_ERROR_ILLEGAL_PARAM);
+  music->setPositionScaler(static_cast<int>(scale));
+  return succeed();
+}
+
+std::uint32_t Player::musicIsActive() {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) {
+    setLastError(reason);
+    return PLAYER_ACTIVE_STOPPED;
+  }
+  setLastError(PLAYER_OK);
+  switch (music->state()) {
+    case Music::State::Playing: return PLAYER_ACTIVE_PLAYING;
+    case Music::State::Paused: return PLAYER_ACTIVE_PAUSED;
+    case Music::State::Stopped: break;
+  }
+  return PLAYER_ACTIVE_STOPPED;
+}
+
+bool Player::musicStop() {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  music->stop();
+  return succeed();
+}
+
+bool Player::musicPause() {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  return music->pause() ? succeed() : fail(PLAYER_ERROR_NOT_PLAYING);
+}
+
+std::uint32_t Player::musicGetLength(bool playLength) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) {
+    setLastError(reason);
+    return std::numeric_limits<std::uint32_t>::max();
+  }
+  setLastError(PLAYER_OK);
+  return music->length(playLength);
+}
+
+bool Player::musicSetPosition(std::uint32_t position) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  const int result = music->setPosition(position);
+  return result == PLAYER_OK ? succeed() : fail(result);
+}
+
+std::uint32_t Player::musicGetPosition() {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) {
+    setLastError(reason);
+    return std::numeric_limits<std::uint32_t>::max();
+  }
+  setLastError(PLAYER_OK);
+  return music->position();
+}
+
+PlayerSync Player::musicSetSync(std::uint32_t type, std::uint32_t param, PlayerSyncProc proc, std::uint32_t user) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) {
+    setLastError(reason);
+    return 0;
+  }
+  const PlayerSync handle = syncs.add(type, param, proc, user);
+  setLastError(handle != 0 ? PLAYER_OK : PLAYER_ERROR_ILLEGAL_PARAM);
+  return handle;
+}
+
+bool Player::musicRemoveSync(PlayerSync sync) {
+  const DeviceLock lock(device.get());
+  if (const int reason = musicUnavailable()) return fail(reason);
+  return syncs.remove(sync) ? succeed() : fail(PLAYER_ERROR_ILLEGAL_PARAM);
+}
+
+}  // namespace corvane::player

@@ -1,0 +1,246 @@
+// The player at work on its sound thread: playback moving on, syncs, calls
+// that must not wait, and the sound that reaches the output.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "ModuleRenderer.h"
+#include "PlayerLibrary.h"
+#include "TestModules.h"
+
+namespace corvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kIntroFlags = 0x105;
+// One output buffer of 1024 frames at 44100 per second.
+constexpr auto kBufferTime = std::chrono::microseconds(1024 * 1000000LL / 44100);
+
+template <typename Predicate>
+bool waitFor(Predicate done, std::chrono::milliseconds limit) {
+  const auto end = Clock::now() + limit;
+  while (!done()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name(name) {
+    if (const char* old = std::getenv(name)) saved = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnvironment() {
+    if (saved.empty())
+      unsetenv(name);
+    else
+      setenv(name, saved.c_str(), 1);
+  }
+
+ private:
+  const char* name;
+  std::string saved;
+};
+
+class Playback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    ASSERT_TRUE(api.init(-1, 44100, 0)) << api.errorGetCode();
+  }
+  void TearDown() override {
+    api.musicFree();
+    api.free();
+  }
+  void load(std::uint32_t flags) { ASSERT_TRUE(api.musicLoad(0, CORVANE_MODULE_FILE, 0, 0, flags)) << api.errorGetCode(); }
+  static std::uint32_t row(std::uint32_t position) { return position >> 16; }
+
+  PlayerLibrary& api = PlayerLibrary::get();
+};
+
+TEST_F(Playback, PositionMovesOnlyWhilePlaying) {
+  load(kIntroFlags);
+  ASSERT_TRUE(api.musicPlay());
+  ASSERT_TRUE(waitFor([&] { return row(api.musicGetPosition()) >= 2; }, 2000ms));
+  ASSERT_TRUE(api.musicPause());
+  const std::uint32_t paused = api.musicGetPosition();
+  std::this_thread::sleep_for(300ms);  // nearly two rows of music
+  EXPECT_EQ(api.musicGetPosition(), paused);
+  EXPECT_TRUE(api.musicPlay());
+  EXPECT_TRUE(waitFor([&] { return row(api.musicGetPosition()) > row(paused); }, 2000ms));
+}
+
+struct SyncRecord {
+  std::atomic<int> calls{0};
+  std::atomic<std::uint32_t> data{0};
+  std::atomic<std::uint32_t> user{0};
+};
+SyncRecord record;
+
+void recordSync(PlayerSync, std::uint32_t data, std::uint32_t user) {
+  record.data = data;
+  record.user = user;
+  ++record.calls;
+}
+
+struct SyncCase {
+  const char* name;
+  friend void PrintTo(const SyncCase& c, std::ostream* out) { *out << c.name; }
+  std::uint32_t loadFlags;
+  std::uint32_t type;
+  std::uint32_t param;
+  std::uint32_t startAt;
+  std::uint32_t data;
+  std::uint32_t activeAfter;
+};
+
+class Syncs : public Playback, public ::testing::WithParamInterface<SyncCase> {};
+
+TEST_P(Syncs, FireWhenPlaybackGetsThere) {
+  const SyncCase& sync = GetParam();
+  load(sync.loadFlags);
+  record.calls = 0;
+  const PlayerSync handle = api.musicSetSync(sync.type, sync.param, recordSync, 1234);
+  ASSERT_NE(handle, 0u);
+  ASSERT_TRUE(api.musicPlayEx(sync.startAt, -1, 1));
+  ASSERT_TRUE(waitFor([] { return record.calls > 0; }, 3000ms));
+  EXPECT_EQ(record.data, sync.data);
+  EXPECT_EQ(record.user, 1234u);
+  EXPECT_TRUE(waitFor([&] { return api.musicIsActive() == sync.activeAfter; }, 1000ms));
+  // One-time syncs leave the list once they have fired.
+  EXPECT_EQ(api.musicRemoveSync(handle) != 0, (sync.type & PLAYER_SYNC_ONETIME) == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Player, Syncs, ::testing::Values(
+    SyncCase{"row", 0x105, PLAYER_SYNC_POS, PLAYER_POSITION(0, 3), PLAYER_POSITION(0, 0), PLAYER_POSITION(0, 3),
+             PLAYER_ACTIVE_PLAYING},
+    SyncCase{"rowOnce", 0x105, PLAYER_SYNC_POS | PLAYER_SYNC_ONETIME, PLAYER_POSITION(1, 2), PLAYER_POSITION(1, 0),
+             PLAYER_POSITION(1, 2), PLAYER_ACTIVE_PLAYING},
+    SyncCase{"endOfSong", 0x001, PLAYER_SYNC_END, 0, PLAYER_POSITION(3, 62), 0, PLAYER_ACTIVE_STOPPED},
+    SyncCase{"loopBack", 0x105, PLAYER_SYNC_END, 0, PLAYER_POSITION(3, 62), 1, PLAYER_ACTIVE_PLAYING}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+std::atomic<int> freeErrorFromSync{0};
+
+void freeFromSync(PlayerSync, std::uint32_t, std::uint32_t) {
+  PlayerLibrary& api = PlayerLibrary::get();
+  api.free();  // refused: it would wait for the very thread it runs on
+  freeErrorFromSync = api.errorGetCode();
+  api.musicFree();
+}
+
+TEST_F(Playback, SyncCallbackMayFreeTheMusicButNotThePlayer) {
+  load(kIntroFlags);
+  freeErrorFromSync = PLAYER_OK;
+  ASSERT_NE(api.musicSetSync(PLAYER_SYNC_POS, PLAYER_POSITION(0, 1), freeFromSync, 0), 0u);
+  ASSERT_TRUE(api.musicPlay());
+  ASSERT_TRUE(waitFor([&] { return api.musicIsActive() == PLAYER_ACTIVE_STOPPED; }, 2000ms));
+  EXPECT_EQ(api.errorGetCode(), PLAYER_ERROR_NO_MUSIC);
+  EXPECT_EQ(freeErrorFromSync, PLAYER_ERROR_WRONG_THREAD);
+  EXPECT_EQ(api.getVolume(), 100);  // still initialised
+}
+
+// Calls that share state with the sound thread wait at most for the mix of
+// the buffer in progress. Left out: BASSMOD_Free, whose job is to end the
+// sound thread (SDL lets it play out two more buffers first), and
+// BASSMOD_MusicLoad, whose time is its own parsing, done before it locks.
+TEST_F(Playback, NoCallWaitsLongerThanOneBuffer) {
+  load(kIntroFlags);
+  ASSERT_TRUE(api.musicPlay());
+  auto slowest = Clock::duration::zero();
+  const char* slowestName = "";
+  const auto timed = [&](const char* name, auto call) {
+    const auto start = Clock::now();
+    call();
+    if (Clock::now() - start > slowest) {
+      slowest = Clock::now() - start;
+      slowestName = name;
+    }
+  };
+  for (int i = 0; i < 100; ++i) {
+    timed("position", [&] { api.musicGetPosition(); });
+    timed("set position", [&] { api.musicSetPosition(PLAYER_POSITION(i % 4, i % 64)); });
+    timed("volume", [&] { api.setVolume(static_cast<std::uint32_t>(i)); });
+    timed("pause", [&] { api.musicPause(); });
+    timed("play", [&] { api.musicPlay(); });
+    timed("active", [&] { api.musicIsActive(); });
+    timed("amplify", [&] { api.musicSetAmplify(static_cast<std::uint32_t>(i)); });
+    timed("sync", [&] { api.musicRemoveSync(api.musicSetSync(PLAYER_SYNC_END, 0, recordSync, 0)); });
+    std::this_thread::sleep_for(1ms);
+  }
+  timed("music free", [&] { api.musicFree(); });
+  EXPECT_LT(slowest, kBufferTime) << slowestName;
+}
+
+TEST_F(Playback, FreeingWhileTheSoundThreadRunsIsSafe) {
+  for (int i = 0; i < 20; ++i) {
+    load(kIntroFlags);
+    ASSERT_TRUE(api.musicPlay());
+    std::this_thread::sleep_for(std::chrono::milliseconds(i % 7));
+    if (i % 2) api.musicFree();
+    api.free();
+    ASSERT_TRUE(api.init(-1, 44100, 0));
+  }
+}
+
+TEST_F(Playback, LengthIsOnePassOfTheSongInOutputBytes) {
+  load(kIntroFlags);
+  const auto bytes = readFile(CORVANE_MODULE_FILE);
+  const auto renderer = player::ModuleRenderer::load(bytes, kIntroFlags, kRate);
+  ASSERT_NE(renderer, nullptr);
+  EXPECT_EQ(api.musicGetLength(1), static_cast<std::uint32_t>(std::round(renderer->lengthSeconds() * kRate)) * 4u);
+  EXPECT_EQ(api.musicGetLength(0), 4u);
+}
+
+// Through SDL's file-writing driver: the output is exactly what the renderer
+// makes of the module with the intro's flags.
+TEST(PlayerOutput, WritesTheRenderedMusic) {
+  const std::string file = (std::filesystem::temp_directory_path() / ("corvane-player-" + std::to_string(getpid()) + ".raw")).string();
+  PlayerLibrary& api = PlayerLibrary::get();
+  {
+    const ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
+    const ScopedEnvironment path("SDL_DISKAUDIOFILE", file.c_str());
+    const ScopedEnvironment delay("SDL_DISKAUDIODELAY", "0");
+    ASSERT_TRUE(api.init(-1, 44100, 0)) << api.errorGetCode();
+    ASSERT_TRUE(api.musicLoad(0, CORVANE_MODULE_FILE, 0, 0, kIntroFlags));
+    ASSERT_TRUE(api.musicPlay());
+    std::this_thread::sleep_for(150ms);
+    api.free();
+  }
+  const auto raw = readFile(file);
+  std::filesystem::remove(file);
+  std::vector<std::int16_t> written(raw.size() / 2);
+  std::memcpy(written.data(), raw.data(), written.size() * 2);
+  // Buffers before the play call are silent; the music starts on a buffer edge.
+  std::size_t start = 0;
+  while (start < written.size() && peak(std::span(written).subspan(start, 2048)) == 0) start += 2048;
+  const std::size_t frames = 5 * kRate;
+  ASSERT_GE(written.size(), start + 2 * frames) << "less than 5 s written";
+  const auto bytes = readFile(CORVANE_MODULE_FILE);
+  auto renderer = player::ModuleRenderer::load(bytes, kIntroFlags, kRate);
+  std::vector<std::int16_t> expected;
+  std::vector<std::int16_t> buffer(2048);
+  while (expected.size() < 2 * frames) {
+    renderer->render(buffer);
+    expected.insert(expected.end(), buffer.begin(), buffer.end());
+  }
+  const std::span<const std::int16_t> heard = std::span(written).subspan(start, 2 * frames);
+  EXPECT_TRUE(std::equal(heard.begin(), heard.end(), expected.begin()));
+  EXPECT_GT(rms(heard), 1000.0);
+  EXPECT_LT(peak(heard), 32000);
+}
+
+}  // namespace
+}  // namespace corvane::test
