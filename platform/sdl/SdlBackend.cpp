@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <string_view>
+
 #include "SdlWindowSystem.h"
 
 namespace corvane::platform {
@@ -32,6 +35,18 @@ class SdlBackend : public Backend {
 }  // namespace
 
 std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
+  // Without a desktop session SDL would quietly fall back to drawing into
+  // memory; that is no display for a user to look at.
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+    error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return nullptr;
+  }
+  // Only the desktop's own drivers, so that a failure names the real reason.
+  std::string drivers = (x11 && *x11) ? "x11" : "";
+  if (wayland && *wayland) drivers += drivers.empty() ? "wayland" : ",wayland";
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
   // Keep the desktop's compositor and screen saver as the user set them for a
   // windowed program; full screen is handled by the presentation code.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
@@ -39,7 +54,8 @@ std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
     error = SDL_GetError();
     return nullptr;
   }
-  if (SDL_GetNumVideoDisplays() < 1) {
+  std::string_view driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  if (SDL_GetNumVideoDisplays() < 1 || driver == "offscreen" || driver == "dummy") {
     error = "no video display";
     SDL_Quit();
     return nullptr;
