@@ -62,6 +62,9 @@ CORVANE_EXCEPTION(EWriteError, EStreamError);
 CORVANE_EXCEPTION(EFCreateError, EStreamError);
 CORVANE_EXCEPTION(EFOpenError, EStreamError);
 CORVANE_EXCEPTION(EResNotFound, Exception);
+CORVANE_EXCEPTION(EInvalidGraphic, Exception);
+CORVANE_EXCEPTION(EInvalidGraphicOperation, Exception);
+CORVANE_EXCEPTION(EOutOfResources, EOutOfMemory);
 
 // An input/output error of the runtime's file routines, with the platform's
 // error number.
