@@ -5,6 +5,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   libsdl2-dev libopenmpt-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang
   xvfb xauth xdotool x11-utils openbox imagemagick sox
 )
 missing=()
