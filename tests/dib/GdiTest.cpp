@@ -26,7 +26,7 @@ class Section {
     std::memcpy(info_.data(), &h, sizeof h);
     std::size_t at = 40;
     for (std::uint32_t m : masks) std::memcpy(info_.data() + at, &m, 4), at += 4;
-    std::memcpy(info_.data() + at, colours.data(), colours.size() * 4);
+    if (!colours.empty()) std::memcpy(info_.data() + at, colours.data(), colours.size() * 4);
     dc = CreateCompatibleDC(0);
     bitmap = CreateDIBSection(dc, info_.data(), DIB_RGB_COLORS, &bits_);
     previous = SelectObject(dc, bitmap);

@@ -304,8 +304,9 @@ HDC CreateDCOverMemory(void* pixels, int width, int height, int pitch, int bitCo
   view.height = height;
   view.bitCount = bitCount;
   view.masks[0] = redMask, view.masks[1] = greenMask, view.masks[2] = blueMask;
-  std::memcpy(view.colours.data(), colours.data(),
-              std::min<std::size_t>(colours.size(), 256) * sizeof(RGBQUAD));
+  if (!colours.empty())
+    std::memcpy(view.colours.data(), colours.data(),
+                std::min<std::size_t>(colours.size(), 256) * sizeof(RGBQUAD));
   view.topRow = static_cast<std::uint8_t*>(pixels);
   view.step = pitch;
   HBITMAP bitmap = Add(std::move(view));
