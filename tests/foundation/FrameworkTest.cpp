@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 
 #include "../support/HeadlessFixture.h"
 #include "framework/TextFile.h"
@@ -52,18 +53,26 @@ TEST(Framework, FormatFillsTheDirectivesInOrder) {
   EXPECT_EQ(Format("%s and %s", "one"), "one and %s");
 }
 
+// A component that logs its end and the removal notices it hears. Notices
+// name the component by the tag it had, since it is half gone by then.
 class Thing : public TComponent {
  public:
   Thing(TComponent* owner, std::vector<std::string>* log, std::string tag)
-      : TComponent(owner), log_(log), tag_(std::move(tag)) {}
+      : TComponent(owner), log_(log), tag_(std::move(tag)) {
+    Tags()[this] = tag_;
+  }
   ~Thing() override { log_->push_back("free " + tag_); }
   const char* ClassName() const override { return "Thing"; }
   void Notification(TComponent* c, TOperation op) override {
-    if (op == TOperation::opRemove) log_->push_back(tag_ + " heard " + static_cast<Thing*>(c)->tag_);
+    if (op == TOperation::opRemove) log_->push_back(tag_ + " heard " + Tags()[c]);
     TComponent::Notification(c, op);
   }
 
  private:
+  static std::map<const TComponent*, std::string>& Tags() {
+    static std::map<const TComponent*, std::string> tags;
+    return tags;
+  }
   std::vector<std::string>* log_;
   std::string tag_;
 };
