@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PageText.h"
+#include "framework/SysUtils.h"
 #include "headless/HeadlessBackend.h"
 
 using namespace corvane;
