@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "framework/Forms.h"
 #include "graphics/DIB.h"
 
 namespace corvane::test {
@@ -515,6 +516,44 @@ TEST(ChannelLayouts, MasksGiveTheirRunLengthsPackedFromTheTop) {
     EXPECT_EQ(l.GreenMask, c.green);
     EXPECT_EQ(l.BlueMask, c.blue);
   }
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// A form that stores a DIB component with its image data in a file of its own.
+class FormWithSheet : public TForm {
+ public:
+  using TForm::TForm;
+  std::vector<std::uint8_t> sheet;
+
+ protected:
+  std::string_view FormResource() const override {
+    return "object f: FormWithSheet\n  object dxFont: TDXDIB\n    DIB.Data = file 'sheet.dib'\n  end\nend\n";
+  }
+  TBinaryResolver BinaryResolver() const override {
+    return [this](const std::string& name) {
+      if (name != "sheet.dib") throw EResNotFound(Format(msg::SResNotFound, name));
+      return sheet;
+    };
+  }
+};
+
+TEST(DXDIB, TheStoredImageDataLoadsIntoTheComponentsDIB) {
+  InitializeDIBUnit();
+  FormWithSheet form(nullptr);
+  form.sheet = GlyphSheetBlock().bytes;
+  form.AfterConstruction();
+  auto* font = dynamic_cast<TDXDIB*>(form.FindComponent("dxFont"));
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->DIB().Width(), 256);
+  EXPECT_EQ(Written(font->DIB()), GlyphSheetBlock().bytes);
+  TDIB copy;
+  font->SetDIB(copy);
+  EXPECT_TRUE(font->DIB().Empty()) << "assigning the property copies the image in";
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ struct BadText {
   const char* where;  // the message names the line
 };
 
+void PrintTo(const BadText& c, std::ostream* os) { *os << c.name; }
+
 class FormTextErrors : public ::testing::TestWithParam<BadText> {};
 
 TEST_P(FormTextErrors, RaiseAReadErrorNamingTheLine) {
@@ -142,6 +144,8 @@ struct BadSetting {
   std::string text;
   std::string message;
 };
+
+void PrintTo(const BadSetting& c, std::ostream* os) { *os << c.name; }
 
 class FormReadingErrors : public FormReading, public ::testing::WithParamInterface<BadSetting> {};
 

@@ -17,6 +17,8 @@ struct IntCase {
   std::int32_t value;
 };
 
+void PrintTo(const IntCase& c, std::ostream* os) { *os << c.text; }
+
 class StrToIntCases : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(StrToIntCases, ConvertsOrRaisesWithTheText) {

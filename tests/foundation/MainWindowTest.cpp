@@ -62,6 +62,8 @@ struct StartCase {
   bool timerRunning;
 };
 
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
+
 class MainWindowStart : public MainWindow, public ::testing::WithParamInterface<StartCase> {};
 
 TEST_P(MainWindowStart, TellsTheUserAndSetsThePages) {

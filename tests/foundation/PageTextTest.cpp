@@ -43,6 +43,8 @@ struct LoadCase {
   std::vector<std::string> messages;          // warning boxes, in order
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
 class PageTextFixture : public HeadlessFixture {
  protected:
   void SetUp() override {
@@ -150,6 +152,8 @@ struct BadCountCase {
   const char* name;
   std::string countLine;
 };
+
+void PrintTo(const BadCountCase& c, std::ostream* os) { *os << c.name; }
 
 class PageTextBadCount : public PageTextFixture,
                          public ::testing::WithParamInterface<BadCountCase> {};

@@ -38,6 +38,8 @@ struct TickCase {
   std::vector<std::int32_t> lags;      // ticks that follow, with their lag
 };
 
+void PrintTo(const TickCase& c, std::ostream* os) { *os << c.name; }
+
 class TimerTicks : public TimerTest, public ::testing::WithParamInterface<TickCase> {};
 
 TEST_P(TimerTicks, TicksWithLag) {
