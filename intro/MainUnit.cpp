@@ -10,7 +10,12 @@ namespace corvane {
 
 namespace embedded {
 extern const std::span<const unsigned char> MainUnitForm;
+extern const std::span<const unsigned char> PlayerLibraryFile;
+extern const std::span<const unsigned char> ModuleFile;
 }
+
+const std::span<const unsigned char>& PlayerLibraryData = embedded::PlayerLibraryFile;
+const std::span<const unsigned char>& ModuleData = embedded::ModuleFile;
 
 std::int32_t FrameCounter = 0;
 TfrmMain* frmMain = nullptr;
@@ -40,6 +45,8 @@ void TfrmMain::FormCreate(TObject*) {
     MessageDlg(NoTextFileMessage, TMsgDlgType::mtWarning, 0);
     PageCount = 3;
   }
+  SaveDataToFile(GetTempDirectory() + PlayerLibraryName, PlayerLibraryData);
+  SaveDataToFile(GetTempDirectory() + ModuleFileName, ModuleData);
   dxTimer->SetEnabled(false);
   DoubleBuffered = true;
   FillColour = 0;
@@ -50,7 +57,10 @@ void TfrmMain::FormCreate(TObject*) {
   dxTimer->SetEnabled(true);
 }
 
-void TfrmMain::FormDestroy(TObject*) { dxTimer->SetEnabled(false); }
+void TfrmMain::FormDestroy(TObject*) {
+  StopMusic();
+  dxTimer->SetEnabled(false);
+}
 
 void TfrmMain::FormKeyDown(TObject*, std::uint16_t& key, TShiftState) {
   switch (key) {
@@ -63,6 +73,9 @@ void TfrmMain::FormKeyDown(TObject*, std::uint16_t& key, TShiftState) {
 void TfrmMain::dxTimerTimer(TObject*, std::int32_t) {
   // A run of years must not overflow the count: it stays at its top.
   if (FrameCounter < std::numeric_limits<std::int32_t>::max()) ++FrameCounter;
+  // Without music the intro runs on silently.
+  if (FrameCounter == MusicStartFrame)
+    StartMusic(GetTempDirectory(), PlayerLibraryName, GetTempDirectory() + ModuleFileName);
 }
 
 void RegisterIntroClasses() { RegisterGraphicsClasses(); }

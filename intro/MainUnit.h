@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "framework/Forms.h"
 #include "graphics/DXClass.h"
@@ -10,6 +11,11 @@ namespace corvane {
 
 // Frames counted since start; only frames in which the display can draw count.
 extern std::int32_t FrameCounter;
+
+// The payload the intro carries, byte for byte: the module-player library
+// file and the music module.
+extern const std::span<const unsigned char>& PlayerLibraryData;
+extern const std::span<const unsigned char>& ModuleData;
 
 class TfrmMain : public TForm {
  public:

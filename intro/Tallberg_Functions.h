@@ -1,8 +1,10 @@
-// The intro's routines: switching between full screen and the window, and
-// the values the frame loop works with.
+// The intro's routines: switching between full screen and the window, the
+// values the frame loop works with, and the music with its payload files.
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
 
 #include "framework/Forms.h"
 #include "graphics/DXClass.h"
@@ -24,5 +26,61 @@ bool IsFullScreen(const TForm& form);
 // window it returns to has the dialog frame. `display` is the control that
 // shows the picture.
 void ToggleFullScreen(TControl& display, TCustomDXTimer& timer, TForm& form);
+
+// The two files the intro carries and writes to the user's temporary
+// directory at start: the module-player library and the music.
+inline constexpr const char* PlayerLibraryName = "BassMod.DLL";
+inline constexpr const char* ModuleFileName = "Module.MOD";
+
+// What the intro asks of the player: version 7.0 exactly; the default output
+// at 44100 samples a second; the music with normal volume ramping (0x1),
+// looping (0x4) and all notes stopped when the position moves (0x100).
+inline constexpr std::uint32_t ExpectedPlayerVersion = 0x00070000;
+inline constexpr std::int32_t PlayerOutputDevice = -1;
+inline constexpr std::uint32_t PlayerOutputRate = 44100;
+inline constexpr std::uint32_t PlayerInitFlags = 0;
+inline constexpr std::uint32_t PlayerMusicFlags = 0x105;
+
+// Set once the music is loaded and playing, together with the full paths of
+// the module file and the library file it came from.
+extern bool MusicLoaded;
+extern std::string MusicFilePath;
+extern std::string PlayerLibraryPath;
+
+// The user's private temporary directory, ending in "/"; empty when there is
+// none (the payload files then go to the current directory).
+std::string GetTempDirectory();
+
+// Makes `data` the whole content of the file at `path`, replacing whatever
+// was there (never writing through a link), then lets the window messages
+// that are waiting be handled. Raises EFCreateError ("Datei %s kann nicht
+// erstellt werden" with the path) when the file cannot be made and
+// EWriteError when not all bytes could be written.
+void SaveDataToFile(const std::string& path, std::span<const unsigned char> data);
+
+// Deletes the module file and then the library file of the music that was
+// loaded, each only where there is one and it is not a file another running
+// copy of the intro has put there since.
+void DeleteMusicFiles();
+
+// Deletes what is left of the files SaveDataToFile wrote in this run, the
+// last written first, on the same terms as DeleteMusicFiles.
+void DeletePayloadFiles();
+
+// Loads the player library from `directory`, initialises the player, loads
+// the module at `modulePath` and starts it. True when the music plays; when
+// not, the intro simply stays silent.
+bool StartMusic(const std::string& directory, const std::string& libraryFileName,
+                const std::string& modulePath);
+
+// At exit: stops the music and shuts the player down, releases the library
+// and deletes its files (when the music was started); then deletes whatever
+// is left of the payload files in every case.
+void StopMusic();
+
+// Back to the state at program start, for tests and tools that run the intro
+// more than once in a process: the player shut down, the library released,
+// nothing remembered.
+void ResetMusic();
 
 }  // namespace corvane

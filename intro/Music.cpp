@@ -1,0 +1,129 @@
+// The intro's music: the payload files in the temporary directory, and the
+// player started at the music frame and stopped at exit.
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "BASSMOD_Dynamic.h"
+#include "Tallberg_Functions.h"
+#include "framework/SysUtils.h"
+#include "platform/Kernel32.h"
+
+namespace corvane {
+
+bool MusicLoaded = false;
+std::string MusicFilePath;
+std::string PlayerLibraryPath;
+
+namespace {
+
+// The length of buffer GetTempPathA is first asked with.
+constexpr std::uint32_t kTempPathBuffer = 1024;
+
+// The files SaveDataToFile wrote in this run, in order, with what each was.
+// A name that another copy of the intro wrote over since is theirs now.
+struct WrittenFile {
+  std::string path;
+  platform::FileIdentity identity;
+};
+std::vector<WrittenFile> writtenFiles;
+
+const WrittenFile* FindWritten(const std::string& path) {
+  for (const WrittenFile& file : writtenFiles)
+    if (file.path == path) return &file;
+  return nullptr;
+}
+
+void RememberWritten(const std::string& path, const platform::FileIdentity& identity) {
+  std::erase_if(writtenFiles, [&](const WrittenFile& file) { return file.path == path; });
+  writtenFiles.push_back({path, identity});
+}
+
+// Deletes the file at `path` if there is one, unless this run wrote that
+// name and what is there now is another file. A failed deletion is ignored.
+void DeletePayloadFile(const std::string& path) {
+  if (path.empty() || !platform::FileExists(path)) return;
+  const WrittenFile* written = FindWritten(path);
+  if (written && platform::IdentityOf(path) != written->identity) return;
+  platform::DeleteFileA(path);
+}
+
+}  // namespace
+
+std::string GetTempDirectory() {
+  std::string buffer(kTempPathBuffer, '\0');
+  std::uint32_t length = platform::GetTempPathA(kTempPathBuffer, buffer.data());
+  // A directory that does not fit the first buffer is used whole.
+  if (length > kTempPathBuffer) {
+    buffer.assign(length, '\0');
+    length = platform::GetTempPathA(length, buffer.data());
+    if (length >= buffer.size()) length = 0;
+  }
+  buffer.resize(length);
+  return buffer;
+}
+
+void SaveDataToFile(const std::string& path, std::span<const unsigned char> data) {
+  platform::ReplacementFile file(path);
+  if (!file.IsOpen()) throw EFCreateError(Format(msg::SFCreateError, path));
+  if (file.Write(data.data(), data.size()) != data.size()) throw EWriteError(msg::SWriteError);
+  if (!file.Commit()) throw EFCreateError(Format(msg::SFCreateError, path));
+  RememberWritten(path, file.Identity());
+  if (Application) Application->ProcessMessages();
+}
+
+void DeleteMusicFiles() {
+  DeletePayloadFile(MusicFilePath);
+  DeletePayloadFile(PlayerLibraryPath);
+}
+
+void DeletePayloadFiles() {
+  for (auto it = writtenFiles.rbegin(); it != writtenFiles.rend(); ++it) DeletePayloadFile(it->path);
+  writtenFiles.clear();
+}
+
+bool StartMusic(const std::string& directory, const std::string& libraryFileName,
+                const std::string& modulePath) {
+  if (!LoadPlayerLibrary(directory, libraryFileName)) {
+    UnloadPlayerLibrary();
+    return false;
+  }
+  // A player of another version is not initialised; one that cannot open
+  // the output is shut down again. Either way the load is still tried, and
+  // the player refuses it.
+  if (BASSMOD_GetVersion() != ExpectedPlayerVersion)
+    BASSMOD_Free();
+  else if (!BASSMOD_Init(PlayerOutputDevice, PlayerOutputRate, PlayerInitFlags))
+    BASSMOD_Free();
+  if (!BASSMOD_MusicLoad(0, modulePath.c_str(), 0, 0, PlayerMusicFlags)) return false;
+  BASSMOD_MusicPlay();
+  MusicLoaded = true;
+  MusicFilePath = modulePath;
+  // The same path the library was loaded from, so that the file deleted at
+  // exit is that one and no other.
+  PlayerLibraryPath = PlayerFilePath(directory, libraryFileName);
+  return true;
+}
+
+void StopMusic() {
+  // The music is freed before its file goes, and the library is released
+  // before its own file goes. Once released, nothing is left to call.
+  if (MusicLoaded && PlayerLibraryHandle != 0) {
+    BASSMOD_MusicFree();
+    BASSMOD_Free();
+    UnloadPlayerLibrary();
+    DeleteMusicFiles();
+  }
+  DeletePayloadFiles();
+}
+
+void ResetMusic() {
+  if (PlayerLibraryHandle != 0 && BASSMOD_Free) BASSMOD_Free();
+  UnloadPlayerLibrary();
+  MusicLoaded = false;
+  MusicFilePath.clear();
+  PlayerLibraryPath.clear();
+  writtenFiles.clear();
+}
+
+}  // namespace corvane

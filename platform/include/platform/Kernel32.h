@@ -1,0 +1,97 @@
+// The kernel side of the platform: the user's temporary directory, files that
+// replace others whole, and libraries loaded from a file at run time.
+//
+// The temporary directory is the user's own: nobody else may create, swap or
+// link files in it, since the intro loads program code from there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace corvane::platform {
+
+// A loaded library; 0 is "none".
+using HMODULE = std::uintptr_t;
+// An entry point of a loaded library, to be cast to its real type.
+using FARPROC = void (*)();
+
+// Error-mode flags: no box for critical errors, no box for a file that cannot
+// be opened. Nothing here ever shows such a box; the mode is kept for callers
+// that set it around a load.
+inline constexpr std::uint32_t SEM_FAILCRITICALERRORS = 0x0001;
+inline constexpr std::uint32_t SEM_NOOPENFILEERRORBOX = 0x8000;
+
+// The user's private temporary directory, ending in "/":
+// $XDG_RUNTIME_DIR when it is a usable private directory, otherwise
+// ${TMPDIR:-/tmp}/corvane-<uid>/, made with mode 0700 when missing. A
+// directory is only taken when it is a real directory (not a link), owned by
+// the user, with no access for the group or others.
+// Writes the path and a terminating zero into `buffer` and gives its length;
+// when the buffer is too small, gives the size needed (terminator included)
+// and leaves the buffer alone; gives 0 when there is no such directory.
+std::uint32_t GetTempPathA(std::uint32_t bufferLength, char* buffer);
+
+// What tells one file from another that later took its name.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// A new content for a file name: written under a fresh name in the same
+// directory (made exclusively, never through a link) and renamed over the
+// final name on Commit. Whatever was at the name before (a stale file, a
+// link, a library another process has loaded) is replaced, never written
+// into. Without a successful Commit the fresh file is removed again.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(std::string path);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+  // The errno of the first failure, 0 while there was none.
+  int Error() const { return error_; }
+  // Writes all of `data` and gives how many bytes went out; fewer on failure.
+  std::size_t Write(const void* data, std::size_t size);
+  // Closes the fresh file and puts it in place; false when that failed.
+  bool Commit();
+  // The file that was put in place (valid after a successful Commit).
+  const FileIdentity& Identity() const { return identity_; }
+
+ private:
+  void Discard();
+
+  std::string path_;
+  std::string freshPath_;
+  int fd_ = -1;
+  int error_ = 0;
+  FileIdentity identity_;
+};
+
+// Whether something other than a directory is at `path`; a link counts as
+// itself and is not followed.
+bool FileExists(const std::string& path);
+// The identity of what is at `path` (a link is not followed); nothing when
+// there is nothing.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+// Removes the name `path` (a link, not what it points to).
+bool DeleteFileA(const std::string& path);
+
+// Sets the process error mode and gives the previous one.
+std::uint32_t SetErrorMode(std::uint32_t mode);
+
+// Loads a library file (a path with a "/" is taken as it is) and resolves all
+// its references at once; 0 on failure. Each successful call must be matched
+// by one FreeLibrary.
+HMODULE LoadLibraryA(const std::string& path);
+// The entry point `name` of a loaded library; nullptr when it has none or the
+// handle is not one of a loaded library.
+FARPROC GetProcAddress(HMODULE module, const char* name);
+// Releases one load of the library; false for a handle that is not loaded.
+bool FreeLibrary(HMODULE module);
+
+}  // namespace corvane::platform

@@ -1,0 +1,218 @@
+#include "platform/Kernel32.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace corvane::platform {
+
+namespace {
+
+// Drops trailing separators, keeping a lone "/".
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string WithTrailingSeparator(const std::string& directory) {
+  return directory == "/" ? directory : directory + "/";
+}
+
+// A real directory (not a link) that belongs to this user and that nobody
+// else can list, enter or change.
+bool IsPrivateDirectory(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// Libraries written there can be loaded: the file system allows mapping
+// program code from it.
+bool AllowsProgramCode(const std::string& path) {
+  struct statvfs fs {};
+  return ::statvfs(path.c_str(), &fs) == 0 && (fs.f_flag & ST_NOEXEC) == 0;
+}
+
+// An absolute directory named by the environment variable, or nothing.
+std::optional<std::string> DirectoryFromEnvironment(const char* variable) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr || value[0] != '/') return std::nullopt;
+  return WithoutTrailingSeparators(value);
+}
+
+// The session's runtime directory, when it is private, writable and allows
+// libraries to be loaded from it.
+std::optional<std::string> RuntimeDirectory() {
+  std::optional<std::string> dir = DirectoryFromEnvironment("XDG_RUNTIME_DIR");
+  if (!dir || !IsPrivateDirectory(*dir) || ::access(dir->c_str(), W_OK | X_OK) != 0 ||
+      !AllowsProgramCode(*dir))
+    return std::nullopt;
+  return dir;
+}
+
+// ${TMPDIR:-/tmp}/corvane-<uid>, made private when missing. One that is there
+// already is only taken when it is private: another user may have made it (to
+// plant files in it) or opened it up.
+std::optional<std::string> OwnTemporaryDirectory() {
+  std::string base = DirectoryFromEnvironment("TMPDIR").value_or("/tmp");
+  std::string dir = WithTrailingSeparator(base) + "corvane-" + std::to_string(::geteuid());
+  if (::mkdir(dir.c_str(), S_IRWXU) != 0 && errno != EEXIST) return std::nullopt;
+  if (!IsPrivateDirectory(dir)) return std::nullopt;
+  return dir;
+}
+
+// A name nobody can guess in advance, for a file made beside `path`.
+std::string FreshNameBeside(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  std::uint64_t random = 0;
+  if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random))
+    random = static_cast<std::uint64_t>(::getpid()) << 32;
+  random ^= counter.fetch_add(1);
+  std::size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  char suffix[17];
+  std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random));
+  return dir + "." + base + "." + suffix;
+}
+
+FileIdentity IdentityFromStat(const struct stat& info) {
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::atomic<std::uint32_t> errorMode{0};
+
+// Handles given out by LoadLibraryA with their count of loads, so that a
+// stale or made-up handle is refused instead of reaching the loader.
+struct LoadedLibraries {
+  std::mutex lock;
+  std::map<void*, int> loads;
+};
+LoadedLibraries& loadedLibraries() {
+  static LoadedLibraries libraries;
+  return libraries;
+}
+
+}  // namespace
+
+std::uint32_t GetTempPathA(std::uint32_t bufferLength, char* buffer) {
+  std::optional<std::string> dir = RuntimeDirectory();
+  if (!dir) dir = OwnTemporaryDirectory();
+  if (!dir) return 0;
+  std::string path = WithTrailingSeparator(*dir);
+  if (path.size() >= UINT32_MAX) return 0;
+  auto length = static_cast<std::uint32_t>(path.size());
+  if (buffer == nullptr || length + 1 > bufferLength) return length + 1;
+  std::memcpy(buffer, path.c_str(), length + 1);
+  return length;
+}
+
+ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)) {
+  // A fresh name that is taken already (by chance or planted) is never
+  // opened: another one is tried.
+  for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+    freshPath_ = FreshNameBeside(path_);
+    fd_ = ::open(freshPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                 S_IRUSR | S_IWUSR);
+    error_ = fd_ < 0 ? errno : 0;
+    if (fd_ < 0 && error_ != EEXIST) break;
+  }
+  if (fd_ < 0) freshPath_.clear();
+}
+
+ReplacementFile::~ReplacementFile() { Discard(); }
+
+void ReplacementFile::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!freshPath_.empty()) ::unlink(freshPath_.c_str());
+  freshPath_.clear();
+}
+
+std::size_t ReplacementFile::Write(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  std::size_t written = 0;
+  while (fd_ >= 0 && written < size) {
+    ssize_t n = ::write(fd_, bytes + written, size - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error_ = n < 0 ? errno : EIO;
+      break;
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  return written;
+}
+
+bool ReplacementFile::Commit() {
+  if (fd_ < 0 || error_ != 0) return false;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) error_ = errno;
+  identity_ = IdentityFromStat(info);
+  // A failed close can mean the data never reached the disk.
+  if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+  fd_ = -1;
+  if (error_ == 0 && ::rename(freshPath_.c_str(), path_.c_str()) != 0) error_ = errno;
+  if (error_ != 0) {
+    Discard();
+    return false;
+  }
+  freshPath_.clear();
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  return IdentityFromStat(info);
+}
+
+bool DeleteFileA(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::uint32_t SetErrorMode(std::uint32_t mode) { return errorMode.exchange(mode); }
+
+HMODULE LoadLibraryA(const std::string& path) {
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return 0;
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  ++libraries.loads[handle];
+  return reinterpret_cast<HMODULE>(handle);
+}
+
+FARPROC GetProcAddress(HMODULE module, const char* name) {
+  auto* handle = reinterpret_cast<void*>(module);
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  if (module == 0 || name == nullptr || !libraries.loads.contains(handle)) return nullptr;
+  return reinterpret_cast<FARPROC>(::dlsym(handle, name));
+}
+
+bool FreeLibrary(HMODULE module) {
+  auto* handle = reinterpret_cast<void*>(module);
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  auto it = libraries.loads.find(handle);
+  if (it == libraries.loads.end()) return false;
+  if (--it->second == 0) libraries.loads.erase(it);
+  return ::dlclose(handle) == 0;
+}
+
+}  // namespace corvane::platform

@@ -1,0 +1,213 @@
+// The music in the running intro, on the headless platform with the real
+// player from the payload: the files written at start, the music from frame
+// 100, the payload gone at exit however the intro ends, and the intro going
+// on when the payload cannot be written or there is no sound.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "../support/HeadlessFixture.h"
+#include "BASSMOD_Dynamic.h"
+#include "MainUnit.h"
+#include "MusicTestSupport.h"
+#include "PageText.h"
+#include "PlayerApi.h"
+#include "Tallberg_Functions.h"
+
+namespace corvane::test {
+namespace {
+
+const std::string kNoTextFile = "Warnung: No CORVANE textfile found, using standart text.";
+
+// The intro links SDL, so SDL stays loaded while the player comes and goes;
+// this test program does not, so it keeps SDL loaded the same way. (Else SDL
+// would be unloaded with the player, its own lasting state with it.)
+void KeepSdlLoaded() {
+  static void* sdl = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
+  ASSERT_NE(sdl, nullptr) << ::dlerror();
+}
+
+class IntroMusic : public HeadlessFixture {
+ protected:
+  void SetUp() override {
+    KeepSdlLoaded();
+    HeadlessFixture::SetUp();
+    RegisterIntroClasses();
+    ResetPageText();
+    ResetMusic();
+    FrameCounter = 0;
+    Application->Title = "Corvane";
+  }
+  void TearDown() override {
+    DoneApplication();
+    frmMain = nullptr;
+    ResetPageText();
+    ResetMusic();
+    HeadlessFixture::TearDown();
+  }
+  void create() { Application->CreateForm(frmMain); }
+  void start() {
+    frmMain->Show();
+    Application->ProcessMessages();
+  }
+  // Runs the loop until the frame count reaches `frame`, the clock moving
+  // 1 ms per reading.
+  void runUntilFrame(std::int32_t frame) {
+    clock().setStepPerRead(1);
+    for (int step = 0; step < 1000000 && FrameCounter < frame && !Application->Terminated(); ++step)
+      Application->HandleMessage();
+    clock().setStepPerRead(0);
+  }
+  void end() {
+    Application->Run();
+    DoneApplication();
+  }
+  std::vector<std::string> boxTexts() {
+    std::vector<std::string> texts;
+    for (const auto& box : windows().messageBoxes()) texts.push_back(box.caption + ": " + box.text);
+    return texts;
+  }
+  std::vector<std::string> payloadIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const char* name : {PlayerLibraryName, ModuleFileName})
+      if (fs::exists(fs::symlink_status(dir / name))) names.push_back(name);
+    return names;
+  }
+
+  ScratchTree tree;
+  fs::path runtime = tree.directory("runtime");
+  ScopedEnvironment xdg{"XDG_RUNTIME_DIR", runtime.c_str()};
+  ScopedEnvironment audio{"SDL_AUDIODRIVER", "dummy"};
+  ScratchDirectory cwd;
+};
+
+TEST_F(IntroMusic, WritesThePayloadAtStartAndPlaysFromFrame100) {
+  create();
+  EXPECT_EQ(ReadBytes(runtime / PlayerLibraryName),
+            std::vector<unsigned char>(PlayerLibraryData.begin(), PlayerLibraryData.end()));
+  EXPECT_EQ(ReadBytes(runtime / ModuleFileName), std::vector<unsigned char>(ModuleData.begin(), ModuleData.end()));
+  start();
+  runUntilFrame(MusicStartFrame - 1);
+  EXPECT_EQ(PlayerLibraryHandle, 0u) << "nothing loaded before frame 100";
+  runUntilFrame(MusicStartFrame);
+  ASSERT_TRUE(MusicLoaded);
+  EXPECT_EQ(BASSMOD_MusicIsActive(), PLAYER_ACTIVE_PLAYING);
+  EXPECT_EQ(MusicFilePath, (runtime / ModuleFileName).string());
+  EXPECT_EQ(PlayerLibraryPath, (runtime / PlayerLibraryName).string());
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile});
+}
+
+// However the intro ends, the payload files are gone afterwards.
+struct ExitCase {
+  const char* name;
+  std::int32_t frames;  // frames run before the end
+  platform::EventKind kind;
+  std::uint16_t key;
+};
+void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
+
+class IntroExit : public IntroMusic, public ::testing::WithParamInterface<ExitCase> {};
+
+TEST_P(IntroExit, LeavesNoPayload) {
+  const ExitCase& c = GetParam();
+  create();
+  start();
+  runUntilFrame(c.frames);
+  EXPECT_EQ(MusicLoaded, c.frames >= MusicStartFrame);
+  EXPECT_EQ(payloadIn(runtime).size(), 2u);
+  post(c.kind, frmMain->Handle(), c.key);
+  end();
+  EXPECT_TRUE(payloadIn(runtime).empty());
+  EXPECT_EQ(PlayerLibraryHandle, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IntroMusic, IntroExit,
+    ::testing::Values(ExitCase{"escape_before_the_music", 50, platform::EventKind::KeyDown, platform::VK_ESCAPE},
+                      ExitCase{"escape_with_music", 120, platform::EventKind::KeyDown, platform::VK_ESCAPE},
+                      ExitCase{"window_closed", 120, platform::EventKind::Close, 0},
+                      // What the desktop makes of SIGINT and SIGTERM.
+                      ExitCase{"session_ends_before_the_music", 10, platform::EventKind::Quit, 0},
+                      ExitCase{"session_ends_with_music", 120, platform::EventKind::Quit, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A quit that arrives while the start-up box is open waits in the queue; it
+// is handled right after the payload is written, and the intro ends without
+// a frame and without leaving files.
+TEST_F(IntroMusic, AQuitDuringTheStartUpBoxEndsTheIntroCleanly) {
+  post(platform::EventKind::Quit);
+  create();
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile});
+  EXPECT_TRUE(Application->Terminated());
+  end();
+  EXPECT_EQ(FrameCounter, 0);
+  EXPECT_TRUE(payloadIn(runtime).empty());
+}
+
+TEST_F(IntroMusic, WithoutSoundTheIntroGoesOnSilentlyAndCleansUp) {
+  ScopedEnvironment noSound("SDL_AUDIODRIVER", "no-such-driver");
+  create();
+  start();
+  runUntilFrame(MusicStartFrame + 30);
+  EXPECT_EQ(FrameCounter, MusicStartFrame + 30);
+  EXPECT_FALSE(MusicLoaded);
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile}) << "no message about the music";
+  post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+  end();
+  EXPECT_TRUE(payloadIn(runtime).empty());
+}
+
+// With no private temporary directory to be had, the payload goes to the
+// current directory; the refused directory is not written into.
+TEST_F(IntroMusic, ARefusedTemporaryDirectoryIsNotWrittenInto) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a directory away";
+  const fs::path tmp = tree.directory("tmp", 01777);
+  const fs::path theirs = tmp / ("corvane-" + std::to_string(::geteuid()));
+  fs::create_directory(theirs);
+  ASSERT_EQ(::chown(theirs.c_str(), 12345, 12345), 0);
+  ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
+  ScopedEnvironment tmpdir("TMPDIR", tmp.c_str());
+  create();
+  EXPECT_TRUE(fs::is_empty(theirs));
+  EXPECT_EQ(payloadIn(cwd.path()).size(), 2u);
+  start();
+  runUntilFrame(MusicStartFrame);
+  EXPECT_TRUE(MusicLoaded) << "played from the current directory";
+  post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+  end();
+  EXPECT_TRUE(payloadIn(cwd.path()).empty());
+}
+
+// The payload cannot be written: the error box names the file, the rest of
+// the start is skipped, and the intro still shows its window and ends
+// normally. Run as an ordinary user, whom the directory's mode binds.
+TEST_F(IntroMusic, AnUnwritableDirectoryGivesTheErrorBoxAndTheIntroGoesOn) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+  constexpr uid_t kUser = 65534;
+  ::chmod(tree.root().c_str(), 0755);  // the user must reach the directory
+  const fs::path tmp = tree.directory("tmp", 01777);
+  const fs::path own = tmp / ("corvane-" + std::to_string(kUser));
+  fs::create_directory(own);
+  ::chmod(own.c_str(), 0500);
+  ASSERT_EQ(::chown(own.c_str(), kUser, kUser), 0);
+  ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
+  ScopedEnvironment tmpdir("TMPDIR", tmp.c_str());
+  auto runAsTheUser = [&] {
+    if (::setresuid(kUser, kUser, kUser) != 0) std::_Exit(3);
+    create();
+    const std::vector<std::string> boxes = {
+        kNoTextFile, "Corvane: Datei " + (own / PlayerLibraryName).string() + " kann nicht erstellt werden"};
+    EXPECT_EQ(boxTexts(), boxes);
+    EXPECT_FALSE(frmMain->dxTimer->Enabled()) << "the rest of the start is skipped";
+    start();
+    EXPECT_TRUE(windows().window(frmMain->Handle())->visible);
+    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+    end();
+    std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+  };
+  EXPECT_EXIT(runAsTheUser(), ::testing::ExitedWithCode(0), "");
+  EXPECT_TRUE(fs::is_empty(own));
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# End-to-end: the intro's music in a real X server with a window manager. The
+# sound goes through SDL's disk driver into a file; the payload goes to a
+# private runtime directory of the test's own.
+#
+# usage: music_e2e.sh INTRO AUDIO_CHECK MODULE SCENARIO [OUT]
+#   timing        no sound before frame 100; music about 1.6 s after the
+#                 start-up box is answered, sample for sample the module
+#   loop          a long run (written faster than real time): positions 2
+#                 and 3 repeat, sample for sample, without a gap
+#   no_sound      no audio device at all: a silent intro and no message
+#   exit_escape, exit_close, exit_sigint, exit_sigterm
+#                 the intro ends with code 0 and leaves no payload file
+#   exit_sigterm_during_box
+#                 SIGTERM while the start-up box is open: once the box is
+#                 answered the intro ends at once with code 0, no music
+#                 started, no payload file left
+#   record        not a test: writes the first minute of the music as the
+#                 intro plays it to OUT (a sound file, type by its name)
+set -u
+intro=$(realpath "$1") check=$(realpath "$2") module=$(realpath "$3") scenario=$4 out=${5:-}
+work=$(mktemp -d)
+runtime=$work/runtime sound=$work/sound.raw
+mkdir -m 700 "$runtime" "$work/cwd"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL ($scenario): $*"; exit 1; }
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+start_x() {
+  # Xvfb picks a free display itself and names it on fd 3 once it is ready.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=:$(head -n1 "$work/display")
+  openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
+  sleep 0.5
+}
+
+find_window() {
+  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'
+}
+wait_window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(find_window "$1"); [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Starts the intro in an empty directory (so it shows the start-up box) with
+# the given environment settings.
+start_intro() {
+  (cd "$work/cwd" && exec env XDG_RUNTIME_DIR="$runtime" "$@" "$intro") 2>"$work/stderr" &
+  intro_pid=$!; pids+=($intro_pid)
+}
+answer_box() {
+  box=$(wait_window "Warnung") || fail "no start-up box"
+  xdotool key --window "$box" Return 2>/dev/null
+  answered=$(now_ms)
+}
+# Waits up to $1 seconds for the intro to end; fails unless with code 0.
+expect_exit() {
+  for _ in $(seq $(( $1 * 100 ))); do kill -0 "$intro_pid" 2>/dev/null || break; sleep 0.01; done
+  kill -0 "$intro_pid" 2>/dev/null && fail "still running $1 s after: $2"
+  wait "$intro_pid"; local code=$?
+  [ "$code" = 0 ] || fail "exit code $code after: $2"
+}
+payload() { ls -A "$runtime" | grep -v -e '^\.' ; }
+expect_no_payload() {
+  [ -z "$(ls -A "$runtime")" ] || fail "left in the temporary directory: $(ls -A "$runtime")"
+}
+# Waits until the sound file exists (the player opened the output at frame 100).
+wait_music() {
+  for _ in $(seq 500); do [ -e "$sound" ] && return 0; sleep 0.01; done
+  fail "no sound output within 5 s after the box was answered"
+}
+disk_audio=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$sound")
+
+scenario_timing() {
+  start_intro "${disk_audio[@]}"
+  answer_box
+  sleep 0.5
+  cmp -s "$module" "$runtime/Module.MOD" || fail "the module written is not the module"
+  [ -s "$runtime/BassMod.DLL" ] || fail "no player library written"
+  [ -e "$sound" ] && fail "sound output before frame 100"
+  wait_music
+  local after=$(( $(now_ms) - answered ))
+  (( after >= 1500 && after <= 3000 )) || fail "music started ${after} ms after the box, not about 1600"
+  sleep 2
+  xdotool key --window "$(find_window Corvane)" Escape 2>/dev/null
+  expect_exit 2 Escape
+  result=$("$check" "$module" "$sound" 0) || fail "$result"
+  expect_no_payload
+  echo "PASS: no output before frame 100, music ${after} ms after the box; $result"
+}
+
+scenario_loop() {
+  start_intro "${disk_audio[@]}" SDL_DISKAUDIODELAY=0
+  answer_box
+  wait_music
+  # 120 s of sound: the first pass through the song and three jumps back.
+  local want=$(( 120 * 44100 * 4 ))
+  for _ in $(seq 600); do (( $(stat -c %s "$sound") >= want )) && break; sleep 0.1; done
+  (( $(stat -c %s "$sound") >= want )) || fail "only $(stat -c %s "$sound") bytes of sound in 60 s"
+  xdotool key --window "$(find_window Corvane)" Escape 2>/dev/null
+  expect_exit 3 Escape
+  result=$("$check" "$module" "$sound" 3) || fail "$result"
+  expect_no_payload
+  echo "PASS: $result"
+}
+
+scenario_no_sound() {
+  start_intro SDL_AUDIODRIVER=no-such-driver
+  answer_box
+  sleep 3
+  kill -0 "$intro_pid" 2>/dev/null || fail "the intro ended without sound"
+  local win; win=$(find_window Corvane) || true
+  [ -n "$win" ] || fail "no intro window"
+  [ "$(cat "$work/stderr")" = "Warnung: No CORVANE textfile found, using standart text." ] ||
+    fail "said more than the start-up warning: $(cat "$work/stderr")"
+  [ -z "$(xwininfo -root -tree 2>/dev/null | awk '$2 == "\"Warnung\":" || $2 == "\"Corvane\":" && $1 != "'"$win"'"')" ] ||
+    fail "another box is open"
+  xdotool key --window "$win" Escape 2>/dev/null
+  expect_exit 2 Escape
+  expect_no_payload
+  echo "PASS: silent intro past frame 100, no message, no payload left"
+}
+
+scenario_exit() {
+  start_intro "${disk_audio[@]}"
+  answer_box
+  wait_music
+  sleep 0.5
+  [ "$(payload | wc -l)" = 2 ] || fail "payload not in place while the music plays: $(payload)"
+  local win; win=$(find_window Corvane)
+  case $1 in
+    escape) xdotool key --window "$win" Escape 2>/dev/null ;;
+    close) xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4 2>/dev/null ;;
+    sigint) kill -INT "$intro_pid" ;;
+    sigterm) kill -TERM "$intro_pid" ;;
+  esac
+  expect_exit 3 "$1"
+  expect_no_payload
+  echo "PASS: $1 while the music played ended the intro with code 0, no payload left"
+}
+
+scenario_exit_sigterm_during_box() {
+  start_intro "${disk_audio[@]}"
+  wait_window "Warnung" >/dev/null || fail "no start-up box"
+  kill -TERM "$intro_pid"
+  sleep 0.5
+  # The box is modal: the request to end waits until it is answered.
+  kill -0 "$intro_pid" 2>/dev/null || fail "ended with the box open"
+  answer_box
+  expect_exit 3 "SIGTERM during the box"
+  [ -e "$sound" ] && fail "the music started"
+  expect_no_payload
+  echo "PASS: SIGTERM during the box ended the intro once it was answered, no music, no payload left"
+}
+
+scenario_record() {
+  [ -n "$out" ] || fail "no output file named"
+  start_intro "${disk_audio[@]}" SDL_DISKAUDIODELAY=0
+  answer_box
+  wait_music
+  for _ in $(seq 600); do (( $(stat -c %s "$sound") >= 75 * 44100 * 4 )) && break; sleep 0.1; done
+  xdotool key --window "$(find_window Corvane)" Escape 2>/dev/null
+  expect_exit 3 Escape
+  result=$("$check" "$module" "$sound" 0) || fail "$result"
+  local from; from=$(sed -n 's/.*music from \([0-9.]*\) s.*/\1/p' <<<"$result")
+  sox -t raw -r 44100 -e signed -b 16 -c 2 "$sound" "$out" trim "$from" 60 || fail "sox"
+  echo "recorded one minute from $from s: $result"
+}
+
+start_x
+case $scenario in
+  timing | loop | no_sound | exit_sigterm_during_box | record) "scenario_$scenario" ;;
+  exit_escape | exit_close | exit_sigint | exit_sigterm) scenario_exit "${scenario#exit_}" ;;
+  *) fail "unknown scenario" ;;
+esac
