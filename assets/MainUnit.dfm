@@ -26,4 +26,7 @@ object frmMain: TfrmMain
     Interval = 16
     OnTimer = dxTimerTimer
   end
+  object dxFont: TDXDIB
+    DIB.Data = file 'dxFont.DIB.Data'
+  end
 end

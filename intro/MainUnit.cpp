@@ -12,6 +12,8 @@ namespace embedded {
 extern const std::span<const unsigned char> MainUnitForm;
 extern const std::span<const unsigned char> PlayerLibraryFile;
 extern const std::span<const unsigned char> ModuleFile;
+extern const std::span<const unsigned char> FontDIBData;
+extern const std::span<const unsigned char> LogoPictureData;
 }
 
 const std::span<const unsigned char>& PlayerLibraryData = embedded::PlayerLibraryFile;
@@ -34,10 +36,30 @@ std::string_view TfrmMain::FormResource() const {
   return {reinterpret_cast<const char*>(form.data()), form.size()};
 }
 
+// The binary settings of the form resource, kept beside it.
+TBinaryResolver TfrmMain::BinaryResolver() const {
+  return [](const std::string& name) -> std::vector<std::uint8_t> {
+    std::span<const unsigned char> data;
+    if (name == "dxFont.DIB.Data") data = embedded::FontDIBData;
+    else if (name == "cvnLogo.Picture.Data") data = embedded::LogoPictureData;
+    else throw EResNotFound(Format(msg::SResNotFound, name));
+    return {data.begin(), data.end()};
+  };
+}
+
+namespace {
+template <class T>
+T* StoredComponent(const TComponent& form, const char* name, const char* className) {
+  auto* component = dynamic_cast<T*>(form.FindComponent(name));
+  if (!component) throw EReadError(Format(msg::SClassNotFound, className));
+  return component;
+}
+}  // namespace
+
 void TfrmMain::Loaded() {
   TForm::Loaded();
-  dxTimer = dynamic_cast<TDXTimer*>(FindComponent("dxTimer"));
-  if (!dxTimer) throw EReadError(Format(msg::SClassNotFound, "TDXTimer"));
+  dxTimer = StoredComponent<TDXTimer>(*this, "dxTimer", "TDXTimer");
+  dxFont = StoredComponent<TDXDIB>(*this, "dxFont", "TDXDIB");
 }
 
 void TfrmMain::FormCreate(TObject*) {
@@ -78,7 +100,10 @@ void TfrmMain::dxTimerTimer(TObject*, std::int32_t) {
     StartMusic(GetTempDirectory(), PlayerLibraryName, GetTempDirectory() + ModuleFileName);
 }
 
-void RegisterIntroClasses() { RegisterGraphicsClasses(); }
+void RegisterIntroClasses() {
+  RegisterGraphicsClasses();
+  InitializeDIBUnit();
+}
 
 int RunIntro() {
   RegisterIntroClasses();

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "framework/Forms.h"
+#include "graphics/DIB.h"
 #include "graphics/DXClass.h"
 
 namespace corvane {
@@ -23,6 +24,7 @@ class TfrmMain : public TForm {
   const char* ClassName() const override { return "TfrmMain"; }
 
   TDXTimer* dxTimer = nullptr;
+  TDXDIB* dxFont = nullptr;
 
   void FormCreate(TObject* sender);
   void FormDestroy(TObject* sender);
@@ -33,6 +35,7 @@ class TfrmMain : public TForm {
 
  protected:
   std::string_view FormResource() const override;
+  TBinaryResolver BinaryResolver() const override;
 };
 
 extern TfrmMain* frmMain;

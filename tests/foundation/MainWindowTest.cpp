@@ -206,3 +206,23 @@ TEST_F(MainWindow, TheProgramEntryRunsUntilEscapeAndGivesZero) {
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+TEST_F(MainWindow, TheGlyphSheetComesFromTheStoredSettings) {
+  create();
+  ASSERT_NE(frmMain->dxFont, nullptr);
+  TDIB& sheet = frmMain->dxFont->DIB();
+  EXPECT_EQ(sheet.Width(), 256);
+  EXPECT_EQ(sheet.Height(), 60);
+  EXPECT_EQ(sheet.BitCount(), 4);
+  EXPECT_EQ(sheet.Size(), 7680);
+  EXPECT_EQ(sheet.ColorTable[1], (platform::RGBQUAD{240, 240, 240, 0}));
+  TMemoryStream written;
+  sheet.WriteImageData(written);
+  EXPECT_EQ(written.Bytes().size(), 7784u);
+}
+
+}  // namespace
+}  // namespace corvane::test
