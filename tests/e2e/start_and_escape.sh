@@ -7,6 +7,7 @@
 # usage: start_and_escape.sh PATH_TO_CORVANE
 set -u
 intro=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 screen_w=1280 screen_h=1024
 pids=()
@@ -18,29 +19,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A display number nobody uses.
-for n in $(seq 90 140); do
-  [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { disp=$n; break; }
-done
-export DISPLAY=:$disp
-Xvfb "$DISPLAY" -screen 0 ${screen_w}x${screen_h}x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
-sleep 0.5
-
-# Finds a top-level window by its exact name; prints its id.
-find_window() {
-  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'
-}
-wait_window() {
-  local id=""
-  for _ in $(seq 100); do
-    id=$(find_window "$1"); [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+. "$here/xserver.sh"
+start_x "${screen_w}x${screen_h}x24"
 
 cd "$work"
 "$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
@@ -62,7 +42,7 @@ cx=$(( (screen_w - 320) / 2 )) cy=$(( (screen_h - 240) / 2 ))
 (( x >= cx - 1 && x <= cx + 1 && y >= cy - 1 && y <= cy + 1 )) ||
   fail "window at $x,$y, not centred at $cx,$cy"
 
-xdotool key --window "$win" Escape
+xdotool key --window "$win" Escape 2>/dev/null
 start=$(date +%s%N)
 for _ in $(seq 100); do kill -0 "$intro_pid" 2>/dev/null || break; sleep 0.01; done
 kill -0 "$intro_pid" 2>/dev/null && fail "still running one second after Escape"

@@ -32,27 +32,7 @@ trap cleanup EXIT
 fail() { echo "FAIL ($scenario): $*"; exit 1; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-start_x() {
-  # Xvfb picks a free display itself and names it on fd 3 once it is ready.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=:$(head -n1 "$work/display")
-  openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
-  sleep 0.5
-}
-
-find_window() {
-  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'
-}
-wait_window() {
-  local id=""
-  for _ in $(seq 100); do
-    id=$(find_window "$1"); [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+. "$(cd "$(dirname "$0")/../../e2e" && pwd)/xserver.sh"
 
 # Starts the intro in an empty directory (so it shows the start-up box) with
 # the given environment settings.

@@ -1,0 +1,28 @@
+# Shared by the end-to-end scripts: a real X server with a window manager,
+# and finding windows by name. Source it after defining `work` (a scratch
+# folder), the array `pids` (killed at exit) and `fail`.
+
+# Xvfb picks a free display itself and names it on fd 3 once it is ready.
+start_x() {
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=:$(head -n1 "$work/display")
+  openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
+  sleep 0.5
+}
+
+# A top-level window by its exact name; prints its id.
+find_window() {
+  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'
+}
+
+# Waits up to ten seconds for the window; prints its id.
+wait_window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(find_window "$1"); [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
