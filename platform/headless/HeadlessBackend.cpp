@@ -116,6 +116,26 @@ int HeadlessWindowSystem::messageBox(HWND owner, const std::string& text,
   return IDOK;
 }
 
+bool HeadlessWindowSystem::setFullScreen(HWND window, bool fullScreen) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return false;
+  HeadlessWindow& w = it->second;
+  if (fullScreen == w.fullScreen) return true;
+  if (fullScreen) {
+    w.windowedPosition = w.position;
+    w.windowedSize = {w.desc.clientWidth, w.desc.clientHeight};
+    w.position = {0, 0};
+    w.desc.clientWidth = desktop_.width;
+    w.desc.clientHeight = desktop_.height;
+  } else {
+    w.position = w.windowedPosition;
+    w.desc.clientWidth = w.windowedSize.width;
+    w.desc.clientHeight = w.windowedSize.height;
+  }
+  w.fullScreen = fullScreen;
+  return true;
+}
+
 const HeadlessWindow* HeadlessWindowSystem::window(HWND window) const {
   auto it = windows_.find(window);
   return it == windows_.end() ? nullptr : &it->second;

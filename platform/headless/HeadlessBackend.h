@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "HeadlessDisplay.h"
 #include "platform/Platform.h"
 
 namespace corvane::platform {
@@ -25,6 +26,9 @@ struct HeadlessWindow {
   bool visible = false;
   bool cursorVisible = true;
   Point position;  // top-left of the client area
+  bool fullScreen = false;
+  Point windowedPosition;  // where the window was before it covered the desktop
+  Size windowedSize;
 };
 
 // A clock that only moves when told to, or follows the real time.
@@ -72,6 +76,9 @@ class HeadlessWindowSystem : public WindowSystem {
   const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
   void clearMessageBoxes() { boxes_.clear(); }
   void setDesktopSize(Size size) { desktop_ = size; }
+  // Covers the desktop with the window (client area at 0,0, the desktop's
+  // size), or puts it back where it was; false for an unknown window.
+  bool setFullScreen(HWND window, bool fullScreen);
   std::size_t pendingEvents() const { return queue_.size(); }
   // Activation follows the first shown window, as a desktop gives the
   // focus to a program's new window.
@@ -103,10 +110,12 @@ class HeadlessBackend : public Backend {
   std::string_view name() const override { return "headless"; }
   HeadlessWindowSystem& windows() override { return windows_; }
   HeadlessClock& clock() override { return clock_; }
+  HeadlessDisplay& display() override { return display_; }
 
  private:
   HeadlessClock clock_;
   HeadlessWindowSystem windows_{clock_};
+  HeadlessDisplay display_{windows_};
 };
 
 }  // namespace corvane::platform

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "SdlDisplay.h"
 #include "SdlWindowSystem.h"
 
 namespace corvane::platform {
@@ -19,6 +20,7 @@ class SdlClock : public Clock {
 class SdlBackend : public Backend {
  public:
   ~SdlBackend() override {
+    display_.reset();
     windows_.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     SDL_Quit();
@@ -26,10 +28,12 @@ class SdlBackend : public Backend {
   std::string_view name() const override { return "sdl"; }
   WindowSystem& windows() override { return *windows_; }
   Clock& clock() override { return clock_; }
+  Display& display() override { return *display_; }
 
  private:
   std::unique_ptr<SdlWindowSystem> windows_ = std::make_unique<SdlWindowSystem>();
   SdlClock clock_;
+  std::unique_ptr<SdlDisplay> display_ = std::make_unique<SdlDisplay>(*windows_);
 };
 
 }  // namespace
@@ -58,6 +62,15 @@ std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
   if (SDL_GetNumVideoDisplays() < 1 || driver == "offscreen" || driver == "dummy") {
     error = "no video display";
     SDL_Quit();
+    return nullptr;
+  }
+  return std::make_unique<SdlBackend>();
+}
+
+std::unique_ptr<Backend> OpenSdlBackendOnDriver(const char* driver, std::string& error) {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    error = SDL_GetError();
     return nullptr;
   }
   return std::make_unique<SdlBackend>();

@@ -5,15 +5,25 @@
 namespace corvane::platform {
 
 SdlWindowSystem::~SdlWindowSystem() {
-  for (auto& [handle, entry] : windows_) SDL_DestroyWindow(entry.window);
+  for (auto& [handle, entry] : windows_) {
+    if (beforeDestroy_) beforeDestroy_(handle);
+    SDL_DestroyWindow(entry.window);
+  }
 }
 
 HWND SdlWindowSystem::createWindow(const WindowDesc& desc) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (desc.border == BorderStyle::None) flags |= SDL_WINDOW_BORDERLESS;
+  // Presentation draws through an OpenGL renderer where there is one. A
+  // window made without OpenGL is made again by SDL when that renderer
+  // comes, and some window managers then put it back off its place; so it
+  // is made for OpenGL from the start when it can be.
   SDL_Window* window = SDL_CreateWindow(desc.caption.c_str(), SDL_WINDOWPOS_CENTERED,
                                         SDL_WINDOWPOS_CENTERED, desc.clientWidth,
-                                        desc.clientHeight, flags);
+                                        desc.clientHeight, flags | SDL_WINDOW_OPENGL);
+  if (!window)
+    window = SDL_CreateWindow(desc.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              desc.clientWidth, desc.clientHeight, flags);
   if (!window) throw std::runtime_error(SDL_GetError());
   HWND handle = nextHandle_++;
   windows_[handle].window = window;
@@ -23,6 +33,7 @@ HWND SdlWindowSystem::createWindow(const WindowDesc& desc) {
 void SdlWindowSystem::destroyWindow(HWND window) {
   auto it = windows_.find(window);
   if (it == windows_.end()) return;
+  if (beforeDestroy_) beforeDestroy_(window);
   SDL_DestroyWindow(it->second.window);
   windows_.erase(it);
 }

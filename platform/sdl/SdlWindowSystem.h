@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "platform/User32.h"
@@ -32,6 +33,8 @@ class SdlWindowSystem : public WindowSystem {
 
   // The SDL window behind a handle, for the presentation code.
   SDL_Window* sdlWindow(HWND window) const;
+  // Called before a window is destroyed, so that what draws into it can go first.
+  void setBeforeDestroy(std::function<void(HWND)> hook) { beforeDestroy_ = std::move(hook); }
 
  private:
   struct Entry {
@@ -44,6 +47,7 @@ class SdlWindowSystem : public WindowSystem {
   std::map<HWND, Entry> windows_;
   HWND nextHandle_ = 1;
   std::deque<Event> posted_;
+  std::function<void(HWND)> beforeDestroy_;
 };
 
 // Virtual key code for an SDL key; 0 for keys the intro's platform has no code for.

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/Clock.h"
+#include "platform/Display.h"
 #include "platform/User32.h"
 
 namespace corvane::platform {
@@ -20,6 +21,8 @@ class Backend {
   virtual std::string_view name() const = 0;
   virtual WindowSystem& windows() = 0;
   virtual Clock& clock() = 0;
+  // The screen the 2D device draws on.
+  virtual Display& display() = 0;
 };
 
 // Installs the backend; the previous one (if any) is destroyed.

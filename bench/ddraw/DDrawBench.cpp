@@ -1,0 +1,205 @@
+// The intro's per-frame screen work, against SDL2 doing the same in the
+// same run: fill a 320 x 240 back buffer with a raw value and present it.
+//
+// Ours: Blt with DDBLT_COLORFILL on the back buffer, then one Blt to the
+// primary surface, which presents (turning the 16-bit screen into colours).
+// The peer: SDL_FillRect on a 5-6-5 SDL_Surface, SDL_BlitSurface into an
+// 8-8-8 one and SDL_UpdateTexture (on a display, the copy and present too).
+//
+//  - headless: our headless display (the frame is converted to colours and
+//    kept for reading back) against SDL's software renderer on a surface;
+//  - sdl: our SDL display on SDL's "dummy" video driver, full screen at
+//    320 x 240 x 16 (scaled onto the 1024 x 768 dummy desktop), against
+//    SDL with the same renderer, texture and scaling.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "headless/HeadlessBackend.h"
+#include "platform/DDraw.h"
+#include "platform/Platform.h"
+#include "sdl/SdlBackend.h"
+
+using namespace corvane::platform;
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 240;
+
+// A device in full screen at 320 x 240 x 16 with its primary and back buffer.
+struct Screen {
+  HWND window = 0;
+  ComPtr<DirectDraw> device;
+  ComPtr<DirectDrawSurface> primary, back;
+
+  bool open() {
+    WindowSystem& windows = Current().windows();
+    window = windows.createWindow({"bench", kWidth, kHeight, BorderStyle::None});
+    windows.showWindow(window, true);
+    if (DirectDrawCreateEx(nullptr, device, IID_IDirectDraw7) != DD_OK) return false;
+    if (device->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK) return false;
+    if (device->SetDisplayMode(kWidth, kHeight, 16) != DD_OK) return false;
+    DDSURFACEDESC2 desc;
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    if (device->CreateSurface(&desc, primary) != DD_OK) return false;
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = kWidth;
+    desc.dwHeight = kHeight;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    return device->CreateSurface(&desc, back) == DD_OK;
+  }
+  void frame(std::uint32_t raw) {
+    DDBLTFX fx;
+    fx.dwFillColor = raw;
+    back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+    primary->Blt(nullptr, back.get(), nullptr, DDBLT_WAIT, nullptr);
+  }
+  void close() {
+    back.reset();
+    primary.reset();
+    device.reset();
+    Current().windows().destroyWindow(window);
+  }
+};
+
+void RunOurs(benchmark::State& state) {
+  Screen screen;
+  if (!screen.open()) return state.SkipWithError("no full-screen device");
+  std::uint32_t raw = 0;
+  for (auto _ : state) screen.frame(raw++ & 0xFFFF);
+  screen.close();
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_Corvane_Headless(benchmark::State& state) {
+  Install(std::make_unique<HeadlessBackend>());
+  RunOurs(state);
+  Uninstall();
+}
+
+// SDL doing the same: fill a 5-6-5 surface, convert it to 8-8-8 colours
+// (SDL_BlitSurface, as ours turns the 16-bit screen into colours for the
+// window) and upload those into a streaming texture.
+struct SdlPeer {
+  SDL_Surface* back = nullptr;
+  SDL_Surface* colours = nullptr;
+  SDL_Texture* texture = nullptr;
+
+  bool open(SDL_Renderer* renderer) {
+    back = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 16, SDL_PIXELFORMAT_RGB565);
+    colours = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888);
+    texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888,
+                                           SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight)
+                       : nullptr;
+    return back && colours && texture;
+  }
+  void frame(std::uint32_t raw) {
+    SDL_FillRect(back, nullptr, raw);
+    SDL_BlitSurface(back, nullptr, colours, nullptr);
+    SDL_UpdateTexture(texture, nullptr, colours->pixels, colours->pitch);
+  }
+  void close() {
+    if (texture) SDL_DestroyTexture(texture);
+    SDL_FreeSurface(colours);
+    SDL_FreeSurface(back);
+  }
+};
+
+void BM_Sdl_Headless(benchmark::State& state) {
+  SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888);
+  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
+  SdlPeer peer;
+  if (!peer.open(renderer)) state.SkipWithError(SDL_GetError());
+  std::uint32_t raw = 0;
+  for (auto _ : state) {
+    if (!peer.texture) break;
+    peer.frame(raw++ & 0xFFFF);
+  }
+  peer.close();
+  if (renderer) SDL_DestroyRenderer(renderer);
+  SDL_FreeSurface(target);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_Corvane_Sdl(benchmark::State& state) {
+  std::string error;
+  std::unique_ptr<Backend> backend = OpenSdlBackendOnDriver("dummy", error);
+  if (!backend) return state.SkipWithError(error.c_str());
+  Install(std::move(backend));
+  RunOurs(state);
+  Uninstall();
+}
+
+// SDL on its own: the same window, renderer, texture and scaled copy.
+void BM_Sdl_Sdl(benchmark::State& state) {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) return state.SkipWithError(SDL_GetError());
+  SDL_Window* window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, 0);
+  if (window) SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+  SdlPeer peer;
+  if (!peer.open(renderer)) state.SkipWithError(SDL_GetError());
+  int outputWidth = 0, outputHeight = 0;
+  if (renderer) SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
+  RECT fit = FitPicture({outputWidth, outputHeight}, {kWidth, kHeight});
+  SDL_Rect dest{fit.left, fit.top, fit.width(), fit.height()};
+  std::uint32_t raw = 0;
+  for (auto _ : state) {
+    if (!peer.texture) break;
+    peer.frame(raw++ & 0xFFFF);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, peer.texture, nullptr, &dest);
+    SDL_RenderPresent(renderer);
+  }
+  peer.close();
+  if (renderer) SDL_DestroyRenderer(renderer);
+  if (window) SDL_DestroyWindow(window);
+  SDL_Quit();
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_Corvane_Headless)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sdl_Headless)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Corvane_Sdl)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sdl_Sdl)->Unit(benchmark::kMicrosecond);
+
+// Prints, after the table, how many times the peer's time ours takes.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+  }
+  void printRatios() const {
+    const char* pairs[][3] = {
+        {"headless", "BM_Corvane_Headless", "BM_Sdl_Headless"},
+        {"sdl (dummy driver)", "BM_Corvane_Sdl", "BM_Sdl_Sdl"},
+    };
+    for (const auto& pair : pairs) {
+      auto ours = times_.find(pair[1]), peer = times_.find(pair[2]);
+      if (ours == times_.end() || peer == times_.end() || peer->second <= 0) continue;
+      std::printf("ratio %-20s fill + present 320x240x16: ours / SDL = %.2f\n", pair[0],
+                  ours->second / peer->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios();
+  benchmark::Shutdown();
+  return 0;
+}

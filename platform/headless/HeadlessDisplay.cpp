@@ -1,0 +1,29 @@
+#include "HeadlessDisplay.h"
+
+#include "HeadlessBackend.h"
+
+namespace corvane::platform {
+
+Size HeadlessDisplay::desktopSize() const { return windows_->desktopSize(); }
+
+bool HeadlessDisplay::coverDesktop(HWND window, const DisplayMode&) {
+  return windows_->setFullScreen(window, true);
+}
+
+void HeadlessDisplay::uncoverDesktop(HWND window) { windows_->setFullScreen(window, false); }
+
+void HeadlessDisplay::showFrame(HWND window, const FrameView& frame, bool fullScreen, bool vsync) {
+  last_.window = window;
+  last_.width = frame.width;
+  last_.height = frame.height;
+  last_.fullScreen = fullScreen;
+  last_.vsync = vsync;
+  last_.pixels.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height));
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint32_t* in = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
+    std::uint32_t* out = last_.pixels.data() + static_cast<std::ptrdiff_t>(y) * frame.width;
+    for (int x = 0; x < frame.width; ++x) out[x] = in[x] & 0x00FFFFFFu;
+  }
+}
+
+}  // namespace corvane::platform

@@ -1,0 +1,48 @@
+// The screen on the real desktop: each window shows its pictures through an
+// SDL renderer with one streaming texture; full screen covers the desktop
+// ("desktop full screen") and scales the picture, never touching the
+// monitor's own mode.
+#pragma once
+
+#include <SDL.h>
+
+#include <map>
+
+#include "SdlWindowSystem.h"
+#include "platform/Display.h"
+
+namespace corvane::platform {
+
+class SdlDisplay : public Display {
+ public:
+  explicit SdlDisplay(SdlWindowSystem& windows);
+  ~SdlDisplay() override;
+
+  Size desktopSize() const override { return windows_->desktopSize(); }
+  int refreshRate() const override;
+  // Drops the renderer of a window that is about to be destroyed.
+  void forget(HWND window);
+
+ protected:
+  bool coverDesktop(HWND window, const DisplayMode& mode) override;
+  void uncoverDesktop(HWND window) override;
+  void showFrame(HWND window, const FrameView& frame, bool fullScreen, bool vsync) override;
+  void waitForBlank() override;
+
+ private:
+  struct Output {
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0;
+    int textureHeight = 0;
+    int vsync = -1;  // as last set on the renderer; -1 before the first frame
+  };
+  Output* outputFor(HWND window);
+  bool prepareTexture(Output& output, int width, int height);
+  static void destroy(Output& output);
+
+  SdlWindowSystem* windows_;
+  std::map<HWND, Output> outputs_;
+};
+
+}  // namespace corvane::platform
