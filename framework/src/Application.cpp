@@ -71,16 +71,29 @@ void TApplication::Dispatch(const platform::Event& event) {
       if (mainForm_) mainForm_->Close();
       Terminate();
       break;
-    case EventKind::Activate: SetActive(true); break;
-    case EventKind::Deactivate: SetActive(false); break;
+    case EventKind::Activate:
+    case EventKind::Deactivate: {
+      bool active = event.kind == EventKind::Activate;
+      if (TForm* form = FormOf(event.window)) {
+        TMessage message{WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0, 0};
+        form->Perform(message);
+      }
+      SetActive(active);
+      break;
+    }
     case EventKind::KeyDown:
       if (TForm* form = FormOf(event.window)) form->KeyDown(event.key, event.shift);
       break;
     case EventKind::Close:
       if (TForm* form = FormOf(event.window)) form->Close();
       break;
-    case EventKind::KeyUp:
-    case EventKind::Paint: break;
+    case EventKind::Paint:
+      if (TForm* form = FormOf(event.window)) {
+        TMessage message{WM_PAINT, 0, 0, 0};
+        form->Perform(message);
+      }
+      break;
+    case EventKind::KeyUp: break;
   }
 }
 

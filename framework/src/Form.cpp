@@ -53,9 +53,45 @@ bool ReadInertProperty(const std::string& name, const TPropertyValue& value, TRe
 TForm::TForm(TComponent* owner) : TWinControl(owner) {}
 
 TForm::~TForm() {
+  if (handle_) {
+    TMessage destroy{WM_DESTROY, 0, 0, 0};
+    try {
+      Perform(destroy);
+    } catch (...) {
+      // The window goes regardless; the user is told what went wrong.
+      if (Application) Application->HandleException(this);
+    }
+  }
   // The components go first, while the window they may draw into still exists.
   DestroyComponents();
   if (handle_ && platform::IsInstalled()) platform::Current().windows().destroyWindow(handle_);
+}
+
+void TForm::Perform(TMessage& message) { PerformFrom(hooks_.size(), message); }
+
+// The newest hook sees the message first; each passes it on by `inherited`.
+void TForm::PerformFrom(std::size_t hookIndex, TMessage& message) {
+  if (hookIndex == 0) return DefaultHandler(message);
+  TFormHook hook = hooks_[hookIndex - 1].second;  // may unhook itself meanwhile
+  hook(message, [this, hookIndex, &message] {
+    PerformFrom(std::min(hookIndex - 1, hooks_.size()), message);
+  });
+}
+
+void TForm::DefaultHandler(TMessage& message) {
+  if (message.Msg == WM_PAINT) {
+    for (int i = 0; i < ControlCount(); ++i) Control(i)->Paint();
+  }
+}
+
+int TForm::HookWindow(TFormHook hook) {
+  int id = nextHook_++;
+  hooks_.emplace_back(id, std::move(hook));
+  return id;
+}
+
+void TForm::UnhookWindow(int id) {
+  std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
 }
 
 void TForm::AfterConstruction() {
@@ -127,6 +163,8 @@ void TForm::Show() {
   platform::HWND window = Handle();
   platform::Current().windows().showWindow(window, position_ == TPosition::poScreenCenter);
   visible_ = true;
+  TMessage shown{WM_WINDOWPOSCHANGED, 0, SWP_SHOWWINDOW, 0};
+  Perform(shown);
 }
 
 void TForm::Close() {

@@ -39,7 +39,7 @@ void TGraphic::SaveToFile(const std::string& path) {
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& canvas, const TRect& source) {
   Changing();
-  StretchBlt(handle_, dest.left, dest.top, dest.Width(), dest.Height(), canvas.Handle(),
+  StretchBlt(Handle(), dest.left, dest.top, dest.Width(), dest.Height(), canvas.Handle(),
              source.left, source.top, source.Width(), source.Height(), CopyMode);
   Changed();
 }

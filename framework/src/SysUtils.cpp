@@ -49,6 +49,11 @@ std::string Format(std::string_view format, std::string_view first, std::string_
   return Substitute(format, {first, second});
 }
 
+std::string Format(std::string_view format, long long first, long long second, long long third) {
+  std::string a = std::to_string(first), b = std::to_string(second), c = std::to_string(third);
+  return Substitute(format, {a, b, c});
+}
+
 EInOutError InOutError(int errnoValue) {
   if (errnoValue == ENOENT) return EInOutError(errnoValue, msg::SFileNotFound);
   return EInOutError(errnoValue, Format(msg::SInOutError, errnoValue));

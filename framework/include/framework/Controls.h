@@ -56,6 +56,8 @@ class TControl : public TComponent {
 
   // The top-left of the client area in desktop coordinates.
   virtual platform::Point ClientOrigin() const;
+  // Draws the control when its window asks to be repainted.
+  virtual void Paint() {}
   // The form this control stands on (itself for a form), or none.
   TForm* ParentForm() const;
 

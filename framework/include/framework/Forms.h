@@ -33,6 +33,20 @@ inline constexpr std::uint32_t CM_DEACTIVATE = 0xB001;
 // A hook gives true when it handled the message (the others then do not see it).
 using TWindowHook = std::function<bool(TMessage& message)>;
 
+// Window messages a form passes to the hooks on its window.
+inline constexpr std::uint32_t WM_DESTROY = 0x0002;
+inline constexpr std::uint32_t WM_ACTIVATE = 0x0006;  // WParam: WA_INACTIVE or active
+inline constexpr std::uint32_t WM_PAINT = 0x000F;
+inline constexpr std::uint32_t WM_WINDOWPOSCHANGED = 0x0047;  // LParam: SWP_* flags
+inline constexpr std::uint32_t WM_INITMENU = 0x0116;
+inline constexpr std::uint32_t WM_PALETTECHANGED = 0x0311;
+inline constexpr std::intptr_t WA_INACTIVE = 0, WA_ACTIVE = 1;
+inline constexpr std::intptr_t SWP_SHOWWINDOW = 0x0040;
+
+// Sees a message of a form's window before the form; `inherited` runs the
+// form's own handling (and the hooks made before this one).
+using TFormHook = std::function<void(TMessage& message, const std::function<void()>& inherited)>;
+
 class TForm : public TWinControl {
  public:
   explicit TForm(TComponent* owner);
@@ -71,6 +85,11 @@ class TForm : public TWinControl {
 
   // Key events from the platform.
   void KeyDown(std::uint16_t key, TShiftState shift);
+
+  // Sends a window message through the hooks to the form.
+  void Perform(TMessage& message);
+  int HookWindow(TFormHook hook);
+  void UnhookWindow(int id);
   // Shows or hides the mouse pointer as the controls under it ask.
   void UpdateCursor();
 
@@ -91,6 +110,8 @@ class TForm : public TWinControl {
 
  private:
   platform::WindowDesc Desc() const;
+  void DefaultHandler(TMessage& message);
+  void PerformFrom(std::size_t hookIndex, TMessage& message);
 
   std::string caption_;
   int clientWidth_ = 0, clientHeight_ = 0;
@@ -99,6 +120,8 @@ class TForm : public TWinControl {
   platform::HWND handle_ = 0;
   bool visible_ = false;
   std::map<std::string, std::any> methods_;
+  std::vector<std::pair<int, TFormHook>> hooks_;
+  int nextHook_ = 1;
 };
 
 class TApplication : public TComponent {

@@ -74,7 +74,11 @@ class TGraphic : public TPersistent {
 class TCanvas : public TPersistent {
  public:
   const char* ClassName() const override { return "TCanvas"; }
-  platform::HDC Handle() const { return handle_; }
+  // The device context; a canvas that makes its own on demand does so here.
+  platform::HDC Handle() {
+    if (!handle_) CreateHandle();
+    return handle_;
+  }
   void SetHandle(platform::HDC handle) { handle_ = handle; }
   bool HandleAllocated() const { return handle_ != 0; }
 
@@ -89,6 +93,8 @@ class TCanvas : public TPersistent {
   void StretchDraw(const TRect& rect, TGraphic& graphic);
 
  protected:
+  // Gives the canvas a device context when it has none (SetHandle).
+  virtual void CreateHandle() {}
   void Changing() {
     if (OnChanging) OnChanging(this);
   }

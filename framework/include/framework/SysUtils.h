@@ -32,6 +32,7 @@ inline constexpr const char* SResNotFound = "Ressource %s nicht gefunden";
 std::string Format(std::string_view format, std::string_view text);
 std::string Format(std::string_view format, long long number);
 std::string Format(std::string_view format, std::string_view first, std::string_view second);
+std::string Format(std::string_view format, long long first, long long second, long long third);
 
 // The base of every exception the system raises: a message, and a class name
 // for the error box and the tests.
