@@ -39,7 +39,12 @@ void HeadlessWindowSystem::destroyWindow(HWND window) { windows_.erase(window); 
 void HeadlessWindowSystem::showWindow(HWND window, bool centred) {
   HeadlessWindow& w = at(window);
   w.visible = true;
-  if (centred) {
+  // A window shown while it covers the desktop is centred for when it
+  // comes back to its own size.
+  if (centred && w.fullScreen) {
+    w.windowedPosition = {(desktop_.width - w.windowedSize.width) / 2,
+                          (desktop_.height - w.windowedSize.height) / 2};
+  } else if (centred) {
     w.position = {(desktop_.width - w.desc.clientWidth) / 2,
                   (desktop_.height - w.desc.clientHeight) / 2};
   }

@@ -57,8 +57,24 @@ void SdlWindowSystem::setCaption(HWND window, const std::string& caption) {
 
 void SdlWindowSystem::setBorderStyle(HWND window, BorderStyle border) {
   // A single and a dialog frame look alike here: both fixed, with a caption.
-  if (SDL_Window* w = sdlWindow(window))
-    SDL_SetWindowBordered(w, border == BorderStyle::None ? SDL_FALSE : SDL_TRUE);
+  SDL_Window* w = sdlWindow(window);
+  if (!w) return;
+  // The client area stays where it is; the frame grows or goes around it.
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(w, &x, &y);
+  bool bordered = border != BorderStyle::None;
+  SDL_SetWindowBordered(w, bordered ? SDL_TRUE : SDL_FALSE);
+  Uint32 flags = SDL_GetWindowFlags(w);
+  if ((flags & SDL_WINDOW_FULLSCREEN) || !(flags & SDL_WINDOW_SHOWN)) return;
+  // Moves are made for the frame's corner, so wait (briefly) until the
+  // window manager has told the frame's size before putting the client back.
+  for (int i = 0; bordered && i < 25; ++i) {
+    int top = 0;
+    SDL_PumpEvents();
+    if (SDL_GetWindowBordersSize(w, &top, nullptr, nullptr, nullptr) == 0 && top > 0) break;
+    SDL_Delay(4);
+  }
+  SDL_SetWindowPosition(w, x, y);
 }
 
 void SdlWindowSystem::setClientSize(HWND window, Size size) {

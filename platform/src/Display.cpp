@@ -49,7 +49,9 @@ Display::Display() = default;
 
 Display::~Display() { *alive_ = false; }
 
-std::vector<DisplayMode> Display::modes() const { return ClassicModes(desktopSize(), refreshRate()); }
+std::vector<DisplayMode> Display::modes() const {
+  return modeList_ ? *modeList_ : ClassicModes(desktopSize(), refreshRate());
+}
 
 DisplayMode Display::desktopMode() const {
   Size size = desktopSize();

@@ -13,7 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
+
+#include "platform/DDraw.h"
 
 namespace corvane::platform {
 
@@ -94,15 +97,45 @@ FileIdentity IdentityFromStat(const struct stat& info) {
 
 std::atomic<std::uint32_t> errorMode{0};
 
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+// A library the platform provides itself; its address is its handle.
+struct BuiltinLibrary {
+  LibraryExports exports;
+};
+
+// The platform's own built-in libraries, by lower-cased name.
+std::map<std::string, std::shared_ptr<BuiltinLibrary>> DefaultBuiltins() {
+  auto ddraw = std::make_shared<BuiltinLibrary>();
+  ddraw->exports["DirectDrawCreateEx"] = reinterpret_cast<FARPROC>(&DirectDrawCreateEx);
+  ddraw->exports["DirectDrawCreate"] = reinterpret_cast<FARPROC>(&DirectDrawCreate);
+  return {{"ddraw.dll", ddraw}};
+}
+
 // Handles given out by LoadLibraryA with their count of loads, so that a
-// stale or made-up handle is refused instead of reaching the loader.
+// stale or made-up handle is refused instead of reaching the loader. A
+// loaded built-in library is kept alive by its entry here even when it is
+// replaced or removed in the meantime.
 struct LoadedLibraries {
   std::mutex lock;
   std::map<void*, int> loads;
+  std::map<std::string, std::shared_ptr<BuiltinLibrary>> builtins = DefaultBuiltins();
+  std::map<void*, std::pair<std::shared_ptr<BuiltinLibrary>, int>> builtinLoads;
 };
 LoadedLibraries& loadedLibraries() {
   static LoadedLibraries libraries;
   return libraries;
+}
+
+// The built-in library of that name, if there is one.
+std::shared_ptr<BuiltinLibrary> FindBuiltin(LoadedLibraries& libraries, const std::string& name) {
+  if (name.find('/') != std::string::npos) return nullptr;
+  auto it = libraries.builtins.find(LowerCase(name));
+  return it == libraries.builtins.end() ? nullptr : it->second;
 }
 
 }  // namespace
@@ -189,9 +222,18 @@ bool DeleteFileA(const std::string& path) { return ::unlink(path.c_str()) == 0; 
 std::uint32_t SetErrorMode(std::uint32_t mode) { return errorMode.exchange(mode); }
 
 HMODULE LoadLibraryA(const std::string& path) {
+  LoadedLibraries& libraries = loadedLibraries();
+  {
+    std::lock_guard guard(libraries.lock);
+    if (std::shared_ptr<BuiltinLibrary> builtin = FindBuiltin(libraries, path)) {
+      auto& load = libraries.builtinLoads[builtin.get()];
+      load.first = builtin;
+      ++load.second;
+      return reinterpret_cast<HMODULE>(builtin.get());
+    }
+  }
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return 0;
-  LoadedLibraries& libraries = loadedLibraries();
   std::lock_guard guard(libraries.lock);
   ++libraries.loads[handle];
   return reinterpret_cast<HMODULE>(handle);
@@ -201,7 +243,13 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
   auto* handle = reinterpret_cast<void*>(module);
   LoadedLibraries& libraries = loadedLibraries();
   std::lock_guard guard(libraries.lock);
-  if (module == 0 || name == nullptr || !libraries.loads.contains(handle)) return nullptr;
+  if (module == 0 || name == nullptr) return nullptr;
+  if (auto builtin = libraries.builtinLoads.find(handle); builtin != libraries.builtinLoads.end()) {
+    const LibraryExports& exports = builtin->second.first->exports;
+    auto entry = exports.find(name);
+    return entry == exports.end() ? nullptr : entry->second;
+  }
+  if (!libraries.loads.contains(handle)) return nullptr;
   return reinterpret_cast<FARPROC>(::dlsym(handle, name));
 }
 
@@ -209,10 +257,35 @@ bool FreeLibrary(HMODULE module) {
   auto* handle = reinterpret_cast<void*>(module);
   LoadedLibraries& libraries = loadedLibraries();
   std::lock_guard guard(libraries.lock);
+  if (auto builtin = libraries.builtinLoads.find(handle); builtin != libraries.builtinLoads.end()) {
+    if (--builtin->second.second == 0) libraries.builtinLoads.erase(builtin);
+    return true;
+  }
   auto it = libraries.loads.find(handle);
   if (it == libraries.loads.end()) return false;
   if (--it->second == 0) libraries.loads.erase(it);
   return ::dlclose(handle) == 0;
+}
+
+void RegisterBuiltinLibrary(const std::string& name, LibraryExports exports) {
+  if (name.find('/') != std::string::npos) return;
+  auto library = std::make_shared<BuiltinLibrary>();
+  library->exports = std::move(exports);
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  libraries.builtins[LowerCase(name)] = std::move(library);
+}
+
+void RemoveBuiltinLibrary(const std::string& name) {
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  libraries.builtins.erase(LowerCase(name));
+}
+
+void ResetBuiltinLibraries() {
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  libraries.builtins = DefaultBuiltins();
 }
 
 }  // namespace corvane::platform

@@ -105,7 +105,8 @@ using EnumModesCallback = std::function<HRESULT(const DDSURFACEDESC2& mode)>;
 
 class DirectDraw final : public Unknown {
  public:
-  // Every interface version is this one object.
+  // Every interface version is this one object, except those the display
+  // refuses (Display::setRefusedInterfaces): E_NOINTERFACE.
   HRESULT QueryInterface(InterfaceId id, ComPtr<DirectDraw>& out);
   // Either record may be null, not both; their size fields must be 380.
   HRESULT GetCaps(DDCAPS* driver, DDCAPS* emulation);
@@ -144,6 +145,7 @@ class DirectDraw final : public Unknown {
 
 class DirectDrawSurface final : public Unknown {
  public:
+  // As for the device: the one object, unless the display refuses the id.
   HRESULT QueryInterface(InterfaceId id, ComPtr<DirectDrawSurface>& out);
 
   // Copies `sourceRect` of `source` (null: all of it) to `destRect` of this
@@ -273,6 +275,9 @@ class DirectDrawClipper final : public Unknown {
 // (null) exists. DirectDrawCreateEx wants IID_IDirectDraw7.
 HRESULT DirectDrawCreateEx(const GUID* guid, ComPtr<DirectDraw>& out, InterfaceId id);
 HRESULT DirectDrawCreate(const GUID* guid, ComPtr<DirectDraw>& out);
+// Their types, for callers that find them by name in "DDraw.dll".
+using DirectDrawCreateExProc = HRESULT (*)(const GUID*, ComPtr<DirectDraw>&, InterfaceId);
+using DirectDrawCreateProc = HRESULT (*)(const GUID*, ComPtr<DirectDraw>&);
 
 // Conversions between the description record's pixel format and ours;
 // nullopt for a record that describes no usable format.

@@ -68,6 +68,9 @@ class Display {
 
   // --- The emulated screen, common to every backend.
   std::vector<DisplayMode> modes() const;
+  // Offers exactly these modes instead of the classic ones (nothing: back
+  // to the classic ones); for tests of the mode search.
+  void setModes(std::optional<std::vector<DisplayMode>> modes) { modeList_ = std::move(modes); }
   DisplayMode desktopMode() const;
   // The full-screen mode while one is set, else the desktop's.
   DisplayMode currentMode() const;
@@ -98,6 +101,12 @@ class Display {
   void present(HWND window, const FrameView& frame);
   std::uint64_t presentCount() const { return presentCount_; }
 
+  // Interface versions the device's queries refuse, as a runtime older than
+  // this one would: bit (1 << id) for each InterfaceId of DDrawTypes.h.
+  // For tests; nothing is refused by default.
+  std::uint32_t refusedInterfaces() const { return refusedInterfaces_; }
+  void setRefusedInterfaces(std::uint32_t bits) { refusedInterfaces_ = bits; }
+
   // Lets a device notice that the display went away before it did.
   std::shared_ptr<const bool> aliveToken() const { return alive_; }
 
@@ -116,6 +125,8 @@ class Display {
   bool vsyncPending_ = false;
   std::uint64_t presentCount_ = 0;
   std::uint64_t videoMemory_ = 256ull << 20;
+  std::uint32_t refusedInterfaces_ = 0;
+  std::optional<std::vector<DisplayMode>> modeList_;
 };
 
 }  // namespace corvane::platform

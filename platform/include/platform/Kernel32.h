@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -85,13 +86,27 @@ bool DeleteFileA(const std::string& path);
 std::uint32_t SetErrorMode(std::uint32_t mode);
 
 // Loads a library file (a path with a "/" is taken as it is) and resolves all
-// its references at once; 0 on failure. Each successful call must be matched
-// by one FreeLibrary.
+// its references at once; 0 on failure. A name without "/" that names a
+// built-in library (case does not matter) gives that one and no file is
+// looked for. Each successful call must be matched by one FreeLibrary.
 HMODULE LoadLibraryA(const std::string& path);
 // The entry point `name` of a loaded library; nullptr when it has none or the
 // handle is not one of a loaded library.
 FARPROC GetProcAddress(HMODULE module, const char* name);
 // Releases one load of the library; false for a handle that is not loaded.
 bool FreeLibrary(HMODULE module);
+
+// Libraries the platform provides itself rather than as files: each one is
+// its entry points by name. The platform's own set is "DDraw.dll" with the
+// 2D device's entry points "DirectDrawCreateEx" and "DirectDrawCreate".
+// Tests replace or remove one to stand for a system that lacks it or whose
+// copy fails; handles given out before keep the library they were given.
+using LibraryExports = std::map<std::string, FARPROC>;
+// Adds or replaces the built-in library `name` (no "/"; case does not matter).
+void RegisterBuiltinLibrary(const std::string& name, LibraryExports exports);
+// Loading `name` then looks for a file like any other name.
+void RemoveBuiltinLibrary(const std::string& name);
+// Back to the platform's own set.
+void ResetBuiltinLibraries();
 
 }  // namespace corvane::platform

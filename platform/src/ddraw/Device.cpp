@@ -102,8 +102,9 @@ HRESULT DirectDraw::leaveExclusive() {
 }
 
 HRESULT DirectDraw::QueryInterface(InterfaceId id, ComPtr<DirectDraw>& out) {
-  if (id == IID_IDirectDraw || id == IID_IDirectDraw2 || id == IID_IDirectDraw4 ||
-      id == IID_IDirectDraw7) {
+  bool refused = core_->usable() && ((core_->display->refusedInterfaces() >> id) & 1u) != 0;
+  if (!refused && (id == IID_IDirectDraw || id == IID_IDirectDraw2 || id == IID_IDirectDraw4 ||
+                   id == IID_IDirectDraw7)) {
     out = ComPtr<DirectDraw>(this);
     return DD_OK;
   }

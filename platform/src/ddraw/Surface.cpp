@@ -52,8 +52,9 @@ void DirectDrawSurface::changed() {
 }
 
 HRESULT DirectDrawSurface::QueryInterface(InterfaceId id, ComPtr<DirectDrawSurface>& out) {
-  if (id == IID_IDirectDrawSurface || id == IID_IDirectDrawSurface4 ||
-      id == IID_IDirectDrawSurface7) {
+  bool refused = core_->usable() && ((core_->display->refusedInterfaces() >> id) & 1u) != 0;
+  if (!refused && (id == IID_IDirectDrawSurface || id == IID_IDirectDrawSurface4 ||
+                   id == IID_IDirectDrawSurface7)) {
     out = ComPtr<DirectDrawSurface>(this);
     return DD_OK;
   }
