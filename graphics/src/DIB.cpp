@@ -226,7 +226,8 @@ void TDIB::CopyFrom(const TPersistent* source) {
     std::memset(PixelData(), 0, static_cast<std::size_t>(size_));
     ImageCanvas().Draw(0, 0, const_cast<TGraphic&>(*graphic));
   } else {
-    throw EConvertError(Format(msg::SAssignError, source->ClassName(), "TDIB"));
+    // The source may know how to copy itself into a DIB (a surface does).
+    TGraphic::Assign(source);
   }
 }
 
