@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "graphics/DXClass.h"
+#include "graphics/DXDraw.h"
 
 namespace corvane {
 
@@ -132,6 +133,9 @@ bool TCustomDXTimer::ReadProperty(const std::string& name, const TPropertyValue&
   return true;
 }
 
-void RegisterGraphicsClasses() { RegisterComponentClass<TDXTimer>("TDXTimer"); }
+void RegisterGraphicsClasses() {
+  RegisterComponentClass<TDXTimer>("TDXTimer");
+  RegisterComponentClass<TDXDraw>("TDXDraw");
+}
 
 }  // namespace corvane
