@@ -9,25 +9,11 @@
 set -u
 check=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
 screen_w=1600 screen_h=1000
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -s "$work/stderr" ] && cat "$work/stderr"; exit 1; }
 
 . "$here/../e2e/xserver.sh"
 start_x "${screen_w}x${screen_h}x24"
-
-# Screenshot of the whole screen as raw RGB bytes.
-shoot() {
-  import -window root "$work/shot.png" 2>/dev/null || fail "import failed"
-  convert "$work/shot.png" -depth 8 "rgb:$work/shot.rgb" || fail "convert failed"
-}
 # The colour at (x, y) as RRGGBB.
 colour() {
   od -An -tx1 -j $(( ($2 * screen_w + $1) * 3 )) -N3 "$work/shot.rgb" | tr -d ' \n'

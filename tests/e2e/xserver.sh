@@ -1,6 +1,17 @@
-# Shared by the end-to-end scripts: a real X server with a window manager,
-# and finding windows by name. Source it after defining `work` (a scratch
-# folder), the array `pids` (killed at exit) and `fail`.
+# Shared by the end-to-end scripts: a scratch folder, processes ended at
+# exit, a real X server with a window manager, finding windows by name and
+# screenshots. Sourcing it makes `work` (the scratch folder, removed at exit)
+# and the array `pids` (killed at exit); a script may define its own `fail`
+# before or after.
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+declare -F fail >/dev/null || fail() { echo "FAIL: $*"; exit 1; }
 
 # Xvfb picks a free display itself and names it on fd 3 once it is ready.
 start_x() {
@@ -25,4 +36,11 @@ wait_window() {
     sleep 0.1
   done
   return 1
+}
+
+# Screenshot of the whole screen: $work/shot.png and raw RGB bytes in
+# $work/shot.rgb.
+shoot() {
+  import -window root "$work/shot.png" 2>/dev/null || fail "import failed"
+  convert "$work/shot.png" -depth 8 "rgb:$work/shot.rgb" || fail "convert failed"
 }

@@ -19,20 +19,12 @@
 #                 intro plays it to OUT (a sound file, type by its name)
 set -u
 intro=$(realpath "$1") check=$(realpath "$2") module=$(realpath "$3") scenario=$4 out=${5:-}
-work=$(mktemp -d)
-runtime=$work/runtime sound=$work/sound.raw
-mkdir -m 700 "$runtime" "$work/cwd"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL ($scenario): $*"; exit 1; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 . "$(cd "$(dirname "$0")/../../e2e" && pwd)/xserver.sh"
+runtime=$work/runtime sound=$work/sound.raw
+mkdir -m 700 "$runtime" "$work/cwd"
 
 # Starts the intro in an empty directory (so it shows the start-up box) with
 # the given environment settings.
