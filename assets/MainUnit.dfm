@@ -20,6 +20,25 @@ object frmMain: TfrmMain
   OnKeyDown = FormKeyDown
   PixelsPerInch = 96
   TextHeight = 13
+  object dxDraw: TDXDraw
+    Left = 0
+    Top = 0
+    Width = 320
+    Height = 240
+    AutoInitialize = True
+    AutoSize = False
+    Color = clBtnFace
+    Display.BitCount = 16
+    Display.FixedBitCount = True
+    Display.FixedRatio = True
+    Display.FixedSize = False
+    Display.Height = 240
+    Display.Width = 320
+    Options = [doAllowReboot, doWaitVBlank, doAllowPalette256, doDirectX7Mode, doHardware]
+    SurfaceHeight = 240
+    SurfaceWidth = 320
+    Align = alClient
+  end
   object dxTimer: TDXTimer
     ActiveOnly = True
     Enabled = False

@@ -58,6 +58,7 @@ T* StoredComponent(const TComponent& form, const char* name, const char* classNa
 
 void TfrmMain::Loaded() {
   TForm::Loaded();
+  dxDraw = StoredComponent<TDXDraw>(*this, "dxDraw", "TDXDraw");
   dxTimer = StoredComponent<TDXTimer>(*this, "dxTimer", "TDXTimer");
   dxFont = StoredComponent<TDXDIB>(*this, "dxFont", "TDXDIB");
 }
@@ -71,10 +72,9 @@ void TfrmMain::FormCreate(TObject*) {
   SaveDataToFile(GetTempDirectory() + ModuleFileName, ModuleData);
   dxTimer->SetEnabled(false);
   DoubleBuffered = true;
+  dxDraw->DoubleBuffered = true;
   FillColour = 0;
-  // The display fills the client area; until it has a control of its own the
-  // form stands in for it.
-  ToggleFullScreen(*this, *dxTimer, *this);
+  ToggleFullScreen(*dxDraw, *dxTimer, *this);
   Application->ProcessMessages();
   dxTimer->SetEnabled(true);
 }
@@ -87,17 +87,24 @@ void TfrmMain::FormDestroy(TObject*) {
 void TfrmMain::FormKeyDown(TObject*, std::uint16_t& key, TShiftState) {
   switch (key) {
     case platform::VK_ESCAPE: Close(); break;
-    case platform::VK_F1: ToggleFullScreen(*this, *dxTimer, *this); break;
+    case platform::VK_F1: ToggleFullScreen(*dxDraw, *dxTimer, *this); break;
     default: break;
   }
 }
 
 void TfrmMain::dxTimerTimer(TObject*, std::int32_t) {
+  // A frame the display cannot draw (not built yet, surfaces being restored)
+  // does not count.
+  if (!dxDraw->CanDraw()) return;
   // A run of years must not overflow the count: it stays at its top.
   if (FrameCounter < std::numeric_limits<std::int32_t>::max()) ++FrameCounter;
   // Without music the intro runs on silently.
   if (FrameCounter == MusicStartFrame)
     StartMusic(GetTempDirectory(), PlayerLibraryName, GetTempDirectory() + ModuleFileName);
+  if (FrameCounter > MusicStartFrame) {
+    dxDraw->Surface()->Fill(FillColour);
+    dxDraw->Flip();
+  }
 }
 
 void RegisterIntroClasses() {

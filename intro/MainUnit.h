@@ -7,6 +7,7 @@
 #include "framework/Forms.h"
 #include "graphics/DIB.h"
 #include "graphics/DXClass.h"
+#include "graphics/DXDraw.h"
 
 namespace corvane {
 
@@ -23,6 +24,7 @@ class TfrmMain : public TForm {
   explicit TfrmMain(TComponent* owner);
   const char* ClassName() const override { return "TfrmMain"; }
 
+  TDXDraw* dxDraw = nullptr;
   TDXTimer* dxTimer = nullptr;
   TDXDIB* dxFont = nullptr;
 

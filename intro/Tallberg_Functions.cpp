@@ -4,17 +4,21 @@ namespace corvane {
 
 std::uint32_t FillColour = 0;
 
-bool IsFullScreen(const TForm& form) { return form.BorderStyle() == TBorderStyle::bsNone; }
-
-void ToggleFullScreen(TControl& display, TCustomDXTimer& timer, TForm& form) {
+void ToggleFullScreen(TCustomDXDraw& display, TCustomDXTimer& timer, TForm& form) {
   timer.SetEnabled(false);
-  if (IsFullScreen(form)) {
+  display.Finalize();
+  TDXDrawOptions options = display.Options();
+  if (options.Contains(doFullScreen)) {
     display.SetCursor(crDefault);
     form.SetBorderStyle(TBorderStyle::bsDialog);
+    options.Exclude(doFullScreen);
   } else {
     display.SetCursor(crNone);
     form.SetBorderStyle(TBorderStyle::bsNone);
+    options.Include(doFullScreen);
   }
+  display.SetOptions(options);
+  display.Initialize();
   timer.SetEnabled(true);
 }
 

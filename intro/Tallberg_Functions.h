@@ -8,6 +8,7 @@
 
 #include "framework/Forms.h"
 #include "graphics/DXClass.h"
+#include "graphics/DXDraw.h"
 
 namespace corvane {
 
@@ -17,15 +18,12 @@ inline constexpr std::int32_t MusicStartFrame = 100;
 // The raw pixel value the back buffer is filled with each frame (black).
 extern std::uint32_t FillColour;
 
-// Whether the form shows the intro full screen.
-bool IsFullScreen(const TForm& form);
-
 // Switches between full screen and the window: the timer is off while the
-// picture is rebuilt, and restarts its clock afterwards, so no burst of
-// catch-up frames follows. Full screen has no frame and no mouse pointer; the
-// window it returns to has the dialog frame. `display` is the control that
-// shows the picture.
-void ToggleFullScreen(TControl& display, TCustomDXTimer& timer, TForm& form);
+// display is torn down and built again in the other mode, and restarts its
+// clock afterwards, so no burst of catch-up frames follows. Full screen has
+// no frame and no mouse pointer; the window it returns to has the dialog
+// frame.
+void ToggleFullScreen(TCustomDXDraw& display, TCustomDXTimer& timer, TForm& form);
 
 // The two files the intro carries and writes to the user's temporary
 // directory at start: the module-player library and the music.

@@ -1,8 +1,9 @@
 // The intro's per-frame screen work, against SDL2 doing the same in the
 // same run: fill a 320 x 240 back buffer with a raw value and present it.
 //
-// Ours: Blt with DDBLT_COLORFILL on the back buffer, then one Blt to the
-// primary surface, which presents (turning the 16-bit screen into colours).
+// Ours: the display component's Fill of the back buffer and its Flip, one
+// blit to the primary surface, which presents (turning the 16-bit screen
+// into colours).
 // The peer: SDL_FillRect on a 5-6-5 SDL_Surface, SDL_BlitSurface into an
 // 8-8-8 one and SDL_UpdateTexture (on a display, the copy and present too).
 //
@@ -18,51 +19,57 @@
 #include <map>
 #include <string>
 
+#include "framework/Forms.h"
+#include "graphics/DXDraw.h"
 #include "headless/HeadlessBackend.h"
 #include "platform/DDraw.h"
 #include "platform/Platform.h"
 #include "sdl/SdlBackend.h"
 
+using namespace corvane;
 using namespace corvane::platform;
 
 namespace {
 
 constexpr int kWidth = 320, kHeight = 240;
 
-// A device in full screen at 320 x 240 x 16 with its primary and back buffer.
+// The display component in full screen at 320 x 240 x 16, as the intro
+// sets it up; each frame is the intro's Fill and Flip. The vertical-blank
+// wait is left out, as the peer has none either.
 struct Screen {
-  HWND window = 0;
-  ComPtr<DirectDraw> device;
-  ComPtr<DirectDrawSurface> primary, back;
+  TForm* form = nullptr;
+  TDXDraw* dxDraw = nullptr;
 
   bool open() {
-    WindowSystem& windows = Current().windows();
-    window = windows.createWindow({"bench", kWidth, kHeight, BorderStyle::None});
-    windows.showWindow(window, true);
-    if (DirectDrawCreateEx(nullptr, device, IID_IDirectDraw7) != DD_OK) return false;
-    if (device->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK) return false;
-    if (device->SetDisplayMode(kWidth, kHeight, 16) != DD_OK) return false;
-    DDSURFACEDESC2 desc;
-    desc.dwFlags = DDSD_CAPS;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (device->CreateSurface(&desc, primary) != DD_OK) return false;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = kWidth;
-    desc.dwHeight = kHeight;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    return device->CreateSurface(&desc, back) == DD_OK;
+    InitApplication();
+    form = new TForm(Application);
+    form->SetClientSize(kWidth, kHeight);
+    dxDraw = new TDXDraw(form);
+    dxDraw->SetParent(form);
+    dxDraw->SetAlign(TAlign::alClient);
+    dxDraw->SetAutoSize(false);
+    dxDraw->SetSurfaceWidth(kWidth);
+    dxDraw->SetSurfaceHeight(kHeight);
+    dxDraw->Display().SetWidth(kWidth);
+    dxDraw->Display().SetHeight(kHeight);
+    dxDraw->Display().SetBitCount(16);
+    dxDraw->SetOptions({doFullScreen, doAllowPalette256, doDirectX7Mode});
+    try {
+      dxDraw->Initialize();
+    } catch (const Exception&) {
+      return false;
+    }
+    form->Show();
+    return dxDraw->CanDraw();
   }
   void frame(std::uint32_t raw) {
-    DDBLTFX fx;
-    fx.dwFillColor = raw;
-    back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
-    primary->Blt(nullptr, back.get(), nullptr, DDBLT_WAIT, nullptr);
+    if (!dxDraw->CanDraw()) return;
+    dxDraw->Surface()->Fill(raw);
+    dxDraw->Flip();
   }
   void close() {
-    back.reset();
-    primary.reset();
-    device.reset();
-    Current().windows().destroyWindow(window);
+    delete form;
+    DoneApplication();
   }
 };
 

@@ -1,27 +1,36 @@
 #!/usr/bin/env bash
 # End-to-end: the intro in a real X server with a window manager.
 # Started in an empty directory it warns about the missing text file in a box
-# captioned "Warnung"; after OK its 320 x 240 window is centred on the screen;
-# Escape ends it with exit code 0 within one second.
+# captioned "Warnung". After OK it covers the screen, black. F1 gives a
+# 320 x 240 window with a frame, centred, black; F1 again covers the screen.
+# Escape ends it with exit code 0 within one second, and the screen keeps
+# its size throughout. Each state is checked on a screenshot.
 #
 # usage: start_and_escape.sh PATH_TO_CORVANE
 set -u
 intro=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
 screen_w=1280 screen_h=1024
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 . "$here/xserver.sh"
 start_x "${screen_w}x${screen_h}x24"
 
+screen_size() { xdpyinfo | awk '/dimensions:/ {print $2}'; }
+# The window's client area: "x y width height".
+client_area() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+                           /^  Width:/ {w=$2} /^  Height:/ {h=$2} END {print x, y, w, h}'
+}
+# The brightest channel value in a part of the last screenshot (0: all black).
+brightest() { convert "$work/shot.png" -crop "$3x$4+$1+$2" +repage -format "%[max]" info:; }
+# Whether the window manager gives the window a frame.
+framed() {
+  local extents
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p')
+  [ -n "$extents" ] && [ "$extents" != "0, 0, 0, 0" ]
+}
+
+size_before=$(screen_size)
 cd "$work"
 "$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
 
@@ -29,18 +38,39 @@ box=$(wait_window "Warnung") || fail "no box captioned Warnung"
 grep -qF "Warnung: No CORVANE textfile found, using standart text." "$work/stderr" ||
   fail "the box text did not reach stderr: $(cat "$work/stderr")"
 xdotool key --window "$box" Return 2>/dev/null
-
 win=$(wait_window "Corvane") || fail "no window captioned Corvane"
-sleep 0.5
-geometry=$(xwininfo -id "$win")
-w=$(awk '/^  Width:/ {print $2}' <<<"$geometry")
-h=$(awk '/^  Height:/ {print $2}' <<<"$geometry")
-x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$geometry")
-y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$geometry")
-[ "$w" = 320 ] && [ "$h" = 240 ] || fail "client area is ${w}x${h}, not 320x240"
-cx=$(( (screen_w - 320) / 2 )) cy=$(( (screen_h - 240) / 2 ))
-(( x >= cx - 1 && x <= cx + 1 && y >= cy - 1 && y <= cy + 1 )) ||
-  fail "window at $x,$y, not centred at $cx,$cy"
+
+# Full screen: the whole screen, no frame, black.
+expect_full_screen() {
+  sleep 1
+  read -r x y w h <<<"$(client_area "$win")"
+  [ "$x $y $w $h" = "0 0 $screen_w $screen_h" ] || fail "$1: window at $x,$y ${w}x${h}, not covering the screen"
+  framed "$win" && fail "$1: full screen has a frame"
+  shoot
+  [ "$(brightest 0 0 "$screen_w" "$screen_h")" = 0 ] || fail "$1: the screen is not black"
+  cp "$work/shot.png" "$work/$1.png"
+}
+
+# The window: 320 x 240, centred, framed, black inside.
+expect_window() {
+  sleep 1
+  read -r x y w h <<<"$(client_area "$win")"
+  [ "$w" = 320 ] && [ "$h" = 240 ] || fail "$1: client area is ${w}x${h}, not 320x240"
+  local cx=$(( (screen_w - 320) / 2 )) cy=$(( (screen_h - 240) / 2 ))
+  (( x >= cx - 1 && x <= cx + 1 && y >= cy - 1 && y <= cy + 1 )) ||
+    fail "$1: window at $x,$y, not centred at $cx,$cy"
+  framed "$win" || fail "$1: the window has no frame"
+  shoot
+  [ "$(brightest "$x" "$y" 320 240)" = 0 ] || fail "$1: the window is not black"
+  cp "$work/shot.png" "$work/$1.png"
+}
+
+expect_full_screen "start"
+xdotool key --window "$win" F1 2>/dev/null
+expect_window "after F1"
+xdotool key --window "$win" F1 2>/dev/null
+expect_full_screen "after second F1"
+[ "$(screen_size)" = "$size_before" ] || fail "the screen changed size: $(screen_size), was $size_before"
 
 xdotool key --window "$win" Escape 2>/dev/null
 start=$(date +%s%N)
@@ -49,4 +79,6 @@ kill -0 "$intro_pid" 2>/dev/null && fail "still running one second after Escape"
 wait "$intro_pid"; code=$?
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$code" = 0 ] || fail "exit code $code"
-echo "PASS: box, centred 320x240 window at $x,$y, Escape ended it in ${elapsed} ms with code 0"
+[ "$(screen_size)" = "$size_before" ] || fail "the screen changed size after the end"
+echo "PASS: box; full screen, black; F1: framed 320x240 window, centred, black; F1: full screen;" \
+     "Escape ended it in ${elapsed} ms with code 0; screen $size_before throughout"

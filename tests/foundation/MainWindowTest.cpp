@@ -2,6 +2,7 @@
 // window it opens, the frame count, the keys and the end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "../support/HeadlessFixture.h"
@@ -78,8 +79,12 @@ TEST_P(MainWindowStart, TellsTheUserAndSetsThePages) {
   start();
   EXPECT_TRUE(window().visible);
   EXPECT_EQ(window().desc.caption, "Corvane");
-  EXPECT_EQ(window().desc.clientWidth, 320);
-  EXPECT_EQ(window().desc.clientHeight, 240);
+  // Full screen covers the desktop; a failed start stays in the window.
+  platform::Size desktop = windows().desktopSize();
+  platform::Size client = c.timerRunning ? desktop : platform::Size{320, 240};
+  EXPECT_EQ(window().desc.clientWidth, client.width);
+  EXPECT_EQ(window().desc.clientHeight, client.height);
+  EXPECT_EQ(backend_->display().isFullScreen(), c.timerRunning);
 }
 
 const std::string kNoFile = "Warnung: No CORVANE textfile found, using standart text.";
@@ -96,13 +101,20 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Corvane: 'zwei' ist kein gültiger Integerwert"}, 4, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindow, StartsCentredWithoutFrameOrPointer) {
+TEST_F(MainWindow, StartsFullScreenBlackWithoutFrameOrPointer) {
   create();
   start();
   EXPECT_EQ(window().desc.border, platform::BorderStyle::None);
   EXPECT_FALSE(window().cursorVisible);
-  platform::Size desktop = windows().desktopSize();
-  EXPECT_EQ(window().position, (platform::Point{(desktop.width - 320) / 2, (desktop.height - 240) / 2}));
+  EXPECT_EQ(window().position, (platform::Point{0, 0}));
+  platform::DisplayMode mode = backend_->display().currentMode();
+  EXPECT_EQ(mode.width, 320);
+  EXPECT_EQ(mode.height, 240);
+  EXPECT_EQ(mode.bitCount(), 16);
+  const platform::PresentedFrame& frame = backend_->display().lastFrame();
+  ASSERT_EQ(frame.width, 320);
+  EXPECT_TRUE(frame.fullScreen);
+  EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), 0u), 320 * 240) << "black";
 }
 
 TEST_F(MainWindow, CountsSixtyTwoFramesASecondWhileActiveAndNoneWhileNot) {
@@ -128,16 +140,29 @@ TEST_F(MainWindow, F1SwitchesFrameAndPointerAndKeepsTheCount) {
   clock().advance(10);
   std::uint32_t switchedAt = clock().now();
   std::int32_t frames = FrameCounter;
+  platform::Size desktop = windows().desktopSize();
   struct Expect {
     platform::BorderStyle border;
     bool cursor;
+    bool fullScreen;
+    platform::Point position;
+    platform::Size client;
   };
-  // Back to a window (with the dialog frame), then full screen again.
-  for (Expect e : {Expect{platform::BorderStyle::Dialog, true}, Expect{platform::BorderStyle::None, false}}) {
+  // Back to a centred 320 x 240 window with the dialog frame, then full
+  // screen again.
+  for (Expect e : {Expect{platform::BorderStyle::Dialog, true, false,
+                          {(desktop.width - 320) / 2, (desktop.height - 240) / 2}, {320, 240}},
+                   Expect{platform::BorderStyle::None, false, true, {0, 0}, desktop}}) {
     post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_F1);
     Application->ProcessMessages();
     EXPECT_EQ(window().desc.border, e.border);
     EXPECT_EQ(window().cursorVisible, e.cursor);
+    EXPECT_EQ(backend_->display().isFullScreen(), e.fullScreen);
+    EXPECT_EQ(window().position, e.position);
+    EXPECT_EQ(window().desc.clientWidth, e.client.width);
+    EXPECT_EQ(window().desc.clientHeight, e.client.height);
+    EXPECT_TRUE(frmMain->dxDraw->CanDraw());
+    EXPECT_EQ(frmMain->dxDraw->Surface()->BitCount(), e.fullScreen ? 16 : 32);
     EXPECT_EQ(FrameCounter, frames);
   }
   // The timer restarted its clock: the next frame is due a full interval
