@@ -37,7 +37,7 @@ class Parser {
         continue;
       }
       Expect('=');
-      node.properties.push_back({word, Value()});
+      node.properties.push_back({word, Value(depth)});
     }
   }
 
@@ -90,12 +90,15 @@ class Parser {
     ++pos_;
   }
 
-  TPropertyValue Value() {
+  TPropertyValue Value(int depth) {
     SkipBlank();
     TPropertyValue value;
     value.line = line_;
     char c = Peek();
-    if (c == '\'' || c == '#') {
+    if (c == '<') {
+      value.kind = TPropertyValue::Kind::Collection;
+      value.items = Items(depth + 1);
+    } else if (c == '\'' || c == '#') {
       value.kind = TPropertyValue::Kind::String;
       value.text = Text();
     } else if (c == '[') {
@@ -115,6 +118,34 @@ class Parser {
       }
     }
     return value;
+  }
+
+  // `<` then `item ... end` for each item, then `>`.
+  std::vector<TFormItem> Items(int depth) {
+    // An item's settings may hold a collection again; they count as nesting.
+    if (depth > kMaxDepth) Fail("zu tief verschachtelt");
+    Expect('<');
+    std::vector<TFormItem> items;
+    for (;;) {
+      SkipBlank();
+      if (Peek() == '>') {
+        ++pos_;
+        return items;
+      }
+      if (AtEnd()) Fail("'>' fehlt");
+      TFormItem item;
+      item.line = line_;
+      ExpectWord("item");
+      for (;;) {
+        SkipBlank();
+        if (AtEnd()) Fail("'end' fehlt");
+        std::string word = Word();
+        if (word == "end") break;
+        Expect('=');
+        item.properties.push_back({word, Value(depth)});
+      }
+      items.push_back(std::move(item));
+    }
   }
 
   std::int64_t Number() {

@@ -28,8 +28,10 @@ TReader::TReader(TComponent* root, TBinaryResolver resolver)
 
 void TReader::ReadRootComponent(const TFormNode& node) {
   loaded_.clear();
+  fixups_.clear();
   try {
     ReadComponent(root_, node);
+    ResolveFixups();
   } catch (...) {
     // Components already read stay with their owner, loading no more.
     for (TComponent* c : loaded_) c->Loaded();
@@ -56,6 +58,20 @@ void TReader::ReadComponent(TComponent* component, const TFormNode& node) {
 
 TComponent* TReader::FindComponent(const std::string& name) const {
   return root_->FindComponent(name);
+}
+
+void TReader::FixupReference(const TPropertyValue& value, std::function<void(TComponent*)> link) {
+  fixups_.push_back({Ident(value), std::move(link)});
+}
+
+void TReader::ResolveFixups() {
+  std::vector<Fixup> fixups = std::move(fixups_);
+  fixups_.clear();
+  for (Fixup& fixup : fixups) {
+    TComponent* component = root_->FindComponent(fixup.name);
+    if (!component) throw EReadError(msg::SInvalidPropertyValue);
+    fixup.link(component);
+  }
 }
 
 const std::any& TReader::FindMethod(const TPropertyValue& value) const {
@@ -96,6 +112,11 @@ const std::vector<std::string>& TReader::Set(const TPropertyValue& value) const 
 std::vector<std::uint8_t> TReader::Binary(const TPropertyValue& value) const {
   if (value.kind != TPropertyValue::Kind::Binary || !resolver_) Invalid(value);
   return resolver_(value.text);
+}
+
+const std::vector<TFormItem>& TReader::Collection(const TPropertyValue& value) const {
+  if (value.kind != TPropertyValue::Kind::Collection) Invalid(value);
+  return value.items;
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include "../support/HeadlessFixture.h"
 #include "framework/FormReader.h"
 #include "graphics/DXClass.h"
+#include "graphics/DXImageList.h"
 
 namespace corvane::test {
 namespace {
@@ -40,6 +41,34 @@ end
   EXPECT_EQ(root.children[0].children.at(0).name, "deeper");
 }
 
+TEST(FormText, ParsesCollectionsWithTheirItems) {
+  TFormNode root = ParseFormText(R"(object f: T
+  Items = <
+    item
+      Name = 'cvnLogo'
+      Inner = <
+        item
+          X = 1
+        end>
+    end
+    item
+    end>
+  None = <>
+  After = 2
+end)");
+  ASSERT_EQ(root.properties.size(), 3u);
+  const TPropertyValue& items = root.properties[0].value;
+  ASSERT_EQ(items.kind, TPropertyValue::Kind::Collection);
+  ASSERT_EQ(items.items.size(), 2u);
+  EXPECT_EQ(items.items[0].line, 3);
+  EXPECT_EQ(items.items[0].properties.at(0).value.text, "cvnLogo");
+  EXPECT_EQ(items.items[0].properties.at(1).value.items.at(0).properties.at(0).value.integer, 1);
+  EXPECT_TRUE(items.items[1].properties.empty());
+  EXPECT_EQ(root.properties[1].value.kind, TPropertyValue::Kind::Collection);
+  EXPECT_TRUE(root.properties[1].value.items.empty());
+  EXPECT_EQ(root.properties[2].value.integer, 2);
+}
+
 struct BadText {
   const char* name;
   std::string text;
@@ -66,6 +95,14 @@ std::string Nested(int depth) {
   return text;
 }
 
+// Collections inside items inside collections.
+std::string NestedItems(int depth) {
+  std::string text = "object a: T\n";
+  for (int i = 0; i < depth; ++i) text += "X = < item\n";
+  for (int i = 0; i < depth; ++i) text += "end>\n";
+  return text + "end\n";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     FormText, FormTextErrors,
     ::testing::Values(BadText{"empty", "", "Zeile 1"},
@@ -77,7 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
                       BadText{"number_too_big", "object a: T\n\n  X = 99999999999\nend", "Zeile 3"},
                       BadText{"open_set", "object a: T\n  X = [a, \nend", "Zeile 3"},
                       BadText{"text_after_end", "object a: T\nend\nend", "Zeile 3"},
-                      BadText{"nested_too_deep", Nested(40), "tief"}),
+                      BadText{"nested_too_deep", Nested(40), "tief"},
+                      BadText{"open_collection", "object a: T\n  X = <\n", "Zeile 3"},
+                      BadText{"open_item", "object a: T\n  X = < item\n  Y = 1\n", "Zeile 4"},
+                      BadText{"item_keyword_missing", "object a: T\n  X = <\n Y = 1 end>\nend",
+                              "'item' erwartet"},
+                      BadText{"object_in_an_item", "object a: T\n X = < item\n object b: T\n end",
+                              "Zeile 3"},
+                      BadText{"items_nested_too_deep", NestedItems(40), "tief"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A form with a handler and a timer, stored as text.
@@ -179,6 +223,74 @@ INSTANTIATE_TEST_SUITE_P(
         BadSetting{"binary_without_a_source", "object f: StoredForm\n  Data = file 'x'\nend",
                    "Eigenschaft Data existiert nicht"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FormReading, ReadsAPictureListWithItsItemsAndLinksItsDisplayAfterwards) {
+  // The display is stored after the list that names it.
+  StoredForm* form = read(R"(object f: StoredForm
+  object list: TDXImageList
+    DXDraw = screen
+    Items = <
+      item
+        Name = 'first'
+        PatternHeight = 17
+        PatternWidth = 18
+        SkipHeight = 1
+        SkipWidth = 2
+        SystemMemory = True
+        Transparent = False
+        TransparentColor = clGreen
+      end
+      item
+        TransparentColor = 16777215
+      end>
+  end
+  object screen: TDXDraw
+    AutoInitialize = False
+  end
+end)");
+  auto* list = dynamic_cast<TDXImageList*>(form->FindComponent("list"));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->DXDraw(), form->FindComponent("screen"));
+  ASSERT_EQ(list->Items().Count(), 2);
+  TPictureCollectionItem& first = *list->Items()[0];
+  EXPECT_EQ(first.Name(), "first");
+  EXPECT_EQ(list->Items().Find("FIRST"), &first);
+  EXPECT_EQ(first.PatternHeight, 17);
+  EXPECT_EQ(first.PatternWidth, 18);
+  EXPECT_EQ(first.SkipHeight, 1);
+  EXPECT_EQ(first.SkipWidth, 2);
+  EXPECT_TRUE(first.SystemMemory);
+  EXPECT_FALSE(first.Transparent);
+  EXPECT_EQ(first.TransparentColor(), 0x008000u);
+  // Settings not stored keep their defaults.
+  TPictureCollectionItem& second = *list->Items()[1];
+  EXPECT_EQ(second.Name(), "");
+  EXPECT_TRUE(second.Transparent);
+  EXPECT_EQ(second.TransparentColor(), 0xFFFFFFu);
+}
+
+TEST_F(FormReading, PictureListErrors) {
+  struct Case {
+    const char* list;
+    std::string message;
+  } cases[] = {
+      {"DXDraw = nowhere", "Ungültiger Eigenschaftswert"},
+      {"DXDraw = f", "Ungültiger Eigenschaftswert"},  // the form is no display
+      {"Items = < item Bogus = 1 end>", "Eigenschaft Bogus existiert nicht"},
+      {"Items = < item TransparentColor = clPlaid end>", "Ungültiger Eigenschaftswert"},
+      {"Items = 3", "Ungültiger Eigenschaftswert"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.list);
+    try {
+      read(std::string("object f: StoredForm\n object l: TDXImageList\n  ") + c.list +
+           "\n end\nend");
+      ADD_FAILURE() << "read";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+  }
+}
 
 TEST_F(FormReading, AFailedReadLeavesNoComponentLoading) {
   auto* form = new StoredForm(Application);

@@ -12,8 +12,14 @@
 //   end
 //
 // Values are whole numbers, texts in single quotes ('' for a quote, #nn for a
-// character by number), identifiers, sets in brackets, and binary data kept in
-// a file of its own: `file 'name'`.
+// character by number), identifiers, sets in brackets, binary data kept in a
+// file of its own: `file 'name'`, and the items of a collection in angle
+// brackets, each with its own settings:
+//
+//   Items = <
+//     item
+//       Name = 'cvnLogo'
+//     end>
 #pragma once
 
 #include <any>
@@ -31,13 +37,16 @@
 
 namespace corvane {
 
+struct TFormItem;
+
 struct TPropertyValue {
-  enum class Kind { Integer, String, Ident, Set, Binary };
+  enum class Kind { Integer, String, Ident, Set, Binary, Collection };
   Kind kind = Kind::Integer;
   std::int64_t integer = 0;
   std::string text;                   // String, Ident, and the file name of Binary
   std::vector<std::string> set;       // Set
   std::vector<std::uint8_t> binary;   // Binary, once resolved
+  std::vector<TFormItem> items;       // Collection
   int line = 0;
 
   bool IsIdent(std::string_view ident) const { return kind == Kind::Ident && text == ident; }
@@ -46,6 +55,12 @@ struct TPropertyValue {
 struct TFormProperty {
   std::string name;
   TPropertyValue value;
+};
+
+// One item of a stored collection.
+struct TFormItem {
+  std::vector<TFormProperty> properties;
+  int line = 0;
 };
 
 struct TFormNode {
@@ -91,6 +106,11 @@ class TReader {
   const std::any& FindMethod(const TPropertyValue& value) const;
   // A component of the root by name (for properties that link components).
   TComponent* FindComponent(const std::string& name) const;
+  // Links a component by the name stored in `value` once every component of
+  // the resource is read (so the one named may come later), before any gets
+  // Loaded. A name the root does not know raises EReadError
+  // ("Ungültiger Eigenschaftswert").
+  void FixupReference(const TPropertyValue& value, std::function<void(TComponent*)> link);
 
   // Typed access for ReadProperty overrides; each raises EReadError
   // ("Ungültiger Eigenschaftswert") when the stored value is of another kind.
@@ -100,6 +120,7 @@ class TReader {
   const std::string& Ident(const TPropertyValue& value) const;
   const std::vector<std::string>& Set(const TPropertyValue& value) const;
   std::vector<std::uint8_t> Binary(const TPropertyValue& value) const;
+  const std::vector<TFormItem>& Collection(const TPropertyValue& value) const;
 
   template <class Handler>
   Handler Event(const TPropertyValue& value) const {
@@ -110,11 +131,17 @@ class TReader {
 
  private:
   void ReadComponent(TComponent* component, const TFormNode& node);
+  void ResolveFixups();
   [[noreturn]] void Invalid(const TPropertyValue& value) const;
 
   TComponent* root_;
   TBinaryResolver resolver_;
   std::vector<TComponent*> loaded_;
+  struct Fixup {
+    std::string name;
+    std::function<void(TComponent*)> link;
+  };
+  std::vector<Fixup> fixups_;
 };
 
 }  // namespace corvane
