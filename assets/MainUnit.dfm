@@ -45,6 +45,19 @@ object frmMain: TfrmMain
     Interval = 16
     OnTimer = dxTimerTimer
   end
+  object ImageList: TDXImageList
+    DXDraw = dxDraw
+    Items = <
+      item
+        Name = 'cvnLogo'
+        PatternHeight = 0
+        PatternWidth = 0
+        Picture.Data = file 'cvnLogo.Picture.Data'
+        SystemMemory = False
+        Transparent = False
+        TransparentColor = clGreen
+      end>
+  end
   object dxFont: TDXDIB
     DIB.Data = file 'dxFont.DIB.Data'
   end

@@ -60,6 +60,7 @@ void TfrmMain::Loaded() {
   TForm::Loaded();
   dxDraw = StoredComponent<TDXDraw>(*this, "dxDraw", "TDXDraw");
   dxTimer = StoredComponent<TDXTimer>(*this, "dxTimer", "TDXTimer");
+  ImageList = StoredComponent<TDXImageList>(*this, "ImageList", "TDXImageList");
   dxFont = StoredComponent<TDXDIB>(*this, "dxFont", "TDXDIB");
 }
 
@@ -72,7 +73,12 @@ void TfrmMain::FormCreate(TObject*) {
   SaveDataToFile(GetTempDirectory() + ModuleFileName, ModuleData);
   dxTimer->SetEnabled(false);
   DoubleBuffered = true;
+  ImageList->Items().MakeColorTable();
   dxDraw->DoubleBuffered = true;
+  // The display's palette is the pictures' colours.
+  dxDraw->ColorTable = ImageList->Items().ColorTable;
+  dxDraw->DefColorTable = ImageList->Items().ColorTable;
+  dxDraw->UpdatePalette();
   FillColour = 0;
   ToggleFullScreen(*dxDraw, *dxTimer, *this);
   Application->ProcessMessages();

@@ -8,6 +8,7 @@
 #include "graphics/DIB.h"
 #include "graphics/DXClass.h"
 #include "graphics/DXDraw.h"
+#include "graphics/DXImageList.h"
 
 namespace corvane {
 
@@ -26,6 +27,7 @@ class TfrmMain : public TForm {
 
   TDXDraw* dxDraw = nullptr;
   TDXTimer* dxTimer = nullptr;
+  TDXImageList* ImageList = nullptr;
   TDXDIB* dxFont = nullptr;
 
   void FormCreate(TObject* sender);

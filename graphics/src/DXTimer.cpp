@@ -2,6 +2,7 @@
 
 #include "graphics/DXClass.h"
 #include "graphics/DXDraw.h"
+#include "graphics/DXImageList.h"
 
 namespace corvane {
 
@@ -136,6 +137,7 @@ bool TCustomDXTimer::ReadProperty(const std::string& name, const TPropertyValue&
 void RegisterGraphicsClasses() {
   RegisterComponentClass<TDXTimer>("TDXTimer");
   RegisterComponentClass<TDXDraw>("TDXDraw");
+  RegisterComponentClass<TDXImageList>("TDXImageList");
 }
 
 }  // namespace corvane
