@@ -11,7 +11,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-declare -F fail >/dev/null || fail() { echo "FAIL: $*"; exit 1; }
+# The program under test writes its stderr to $work/stderr; a failure shows it.
+declare -F fail >/dev/null || fail() {
+  echo "FAIL: $*"
+  [ -s "$work/stderr" ] && grep -v '^ALSA' "$work/stderr" | head -40
+  exit 1
+}
 
 # Xvfb picks a free display itself and names it on fd 3 once it is ready.
 start_x() {
