@@ -39,6 +39,13 @@ TEST_F(IntroImageList, HoldsTheLogoAndGivesTheDisplayItsColours) {
   EXPECT_EQ(dib->Width(), 320);
   EXPECT_EQ(dib->Height(), 246);
   EXPECT_EQ(dib->BitCount(), 4);
+  // The five greys of the logo, then black.
+  const std::uint8_t greys[] = {192, 179, 166, 154, 141};
+  for (int i = 0; i < 16; ++i) {
+    std::uint8_t grey = i < 5 ? greys[i] : 0;
+    const platform::RGBQUAD& entry = dib->ColorTable[static_cast<std::size_t>(i)];
+    EXPECT_EQ(entry, (platform::RGBQUAD{grey, grey, grey, 0})) << "entry " << i;
+  }
   EXPECT_FALSE(logo.Transparent);
   EXPECT_EQ(logo.TransparentColor(), 0x008000u);
   EXPECT_EQ(logo.PatternWidth, 0);
