@@ -10,6 +10,7 @@
 
 #include "headless/HeadlessBackend.h"
 #include "platform/DDraw.h"
+#include "support/SurfaceDesc.h"
 
 namespace corvane::test {
 
@@ -40,12 +41,7 @@ class DDrawFixture : public ::testing::Test {
   ComPtr<DirectDrawSurface> makeSurface(int width, int height, const PixelFormat& format,
                                         std::uint32_t caps = DDSCAPS_OFFSCREENPLAIN |
                                                              DDSCAPS_SYSTEMMEMORY) {
-    DDSURFACEDESC2 desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    desc.dwWidth = static_cast<std::uint32_t>(width);
-    desc.dwHeight = static_cast<std::uint32_t>(height);
-    desc.ddpfPixelFormat = ToDDPixelFormat(format);
-    desc.ddsCaps.dwCaps = caps;
+    DDSURFACEDESC2 desc = OffscreenDesc(width, height, format, caps);
     ComPtr<DirectDrawSurface> surface;
     EXPECT_EQ(device_->CreateSurface(&desc, surface), DD_OK);
     return surface;

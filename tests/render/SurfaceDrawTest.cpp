@@ -9,6 +9,7 @@
 
 #include "graphics/DirectDrawSurface.h"
 #include "headless/HeadlessBackend.h"
+#include "support/SurfaceDesc.h"
 
 namespace corvane::test {
 namespace {
@@ -35,13 +36,7 @@ class SurfaceDraw : public ::testing::Test {
   TDirectDrawSurface& make(int width, int height, const PixelFormat& format,
                            const std::function<std::uint32_t(int, int)>& valueAt) {
     auto* surface = new TDirectDrawSurface(*device_);
-    DDSURFACEDESC2 desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    desc.dwWidth = static_cast<std::uint32_t>(width);
-    desc.dwHeight = static_cast<std::uint32_t>(height);
-    desc.ddpfPixelFormat = ToDDPixelFormat(format);
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    EXPECT_TRUE(surface->CreateSurface(desc));
+    EXPECT_TRUE(surface->CreateSurface(OffscreenDesc(width, height, format)));
     visit(*surface, [&](std::uint8_t* row, int x, int y, int bits) {
       StorePixel(row, x, bits, valueAt(x, y));
     });

@@ -11,6 +11,7 @@
 #include "graphics/DIB.h"
 #include "graphics/DirectDrawSurface.h"
 #include "headless/HeadlessBackend.h"
+#include "support/SurfaceDesc.h"
 
 namespace corvane::test {
 
@@ -60,13 +61,7 @@ class SurfaceFixture : public ::testing::Test {
   // A surface of the device (which destroys it) in the given format.
   TDirectDrawSurface& makeSurface(int width, int height, const PixelFormat& format) {
     auto* surface = new TDirectDrawSurface(device());
-    DDSURFACEDESC2 desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    desc.dwWidth = static_cast<std::uint32_t>(width);
-    desc.dwHeight = static_cast<std::uint32_t>(height);
-    desc.ddpfPixelFormat = ToDDPixelFormat(format);
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    EXPECT_TRUE(surface->CreateSurface(desc));
+    EXPECT_TRUE(surface->CreateSurface(OffscreenDesc(width, height, format)));
     return *surface;
   }
   // A surface of the display's format (32-bit 8-8-8 on the desktop).
