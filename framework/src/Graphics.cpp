@@ -90,6 +90,18 @@ void TBitmap::SetSize(int width, int height) {
   Changed();
 }
 
+void TBitmap::Assign(const TPersistent* source) {
+  auto* other = dynamic_cast<const TBitmap*>(source);
+  if (!other) return TGraphic::Assign(source);
+  if (other == this) return;
+  SetSize(other->width_, other->height_);
+  if (bits_) {
+    std::size_t stride = ((static_cast<std::size_t>(width_) * 24 + 31) / 32) * 4;
+    std::memcpy(bits_, other->bits_, stride * static_cast<std::size_t>(height_));
+  }
+  Changed();
+}
+
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   if (Empty()) return;
   StretchBlt(canvas.Handle(), rect.left, rect.top, rect.Width(), rect.Height(), dc_, 0, 0, width_,
@@ -149,7 +161,8 @@ struct ClipboardFormat {
 };
 
 std::vector<GraphicClass>& GraphicClasses() {
-  static std::vector<GraphicClass> classes;
+  // The plain bitmap is the framework's own and always known.
+  static std::vector<GraphicClass> classes{{"TBitmap", [] { return std::make_unique<TBitmap>(); }}};
   return classes;
 }
 std::vector<FileFormat>& FileFormats() {

@@ -118,6 +118,8 @@ class TBitmap : public TGraphic {
   void SetWidth(int value) override { SetSize(value, height_); }
   void SetHeight(int value) override { SetSize(width_, value); }
   void SetSize(int width, int height);
+  // From another bitmap: its size and its pixels.
+  void Assign(const TPersistent* source) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) override;
