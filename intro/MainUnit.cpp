@@ -20,6 +20,7 @@ const std::span<const unsigned char>& PlayerLibraryData = embedded::PlayerLibrar
 const std::span<const unsigned char>& ModuleData = embedded::ModuleFile;
 
 std::int32_t FrameCounter = 0;
+GlyphCell LogoCell;
 TfrmMain* frmMain = nullptr;
 
 TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
@@ -80,6 +81,11 @@ void TfrmMain::FormCreate(TObject*) {
   dxDraw->DefColorTable = ImageList->Items().ColorTable;
   dxDraw->UpdatePalette();
   FillColour = 0;
+  InitCell(LogoCell, 0, 0, 2, 320, 246, 255, 255, 255, 0, 0);
+  LogoCell.alpha = 255;
+  // The letters become pictures 1 to 45, after the logo; white is see-through.
+  SliceGlyphSheet(*dxFont, *ImageList, GlyphWidth, GlyphHeight, 3, 15, 1, 0xFFFFFF, true);
+  LayoutPage(0);
   ToggleFullScreen(*dxDraw, *dxTimer, *this);
   Application->ProcessMessages();
   dxTimer->SetEnabled(true);
@@ -109,9 +115,13 @@ void TfrmMain::dxTimerTimer(TObject*, std::int32_t) {
     StartMusic(GetTempDirectory(), PlayerLibraryName, GetTempDirectory() + ModuleFileName);
   if (FrameCounter > MusicStartFrame) {
     dxDraw->Surface()->Fill(FillColour);
+    DrawLogoCell(LogoCell, *dxDraw, *ImageList);
+    AnimatePage();
     dxDraw->Flip();
   }
 }
+
+void TfrmMain::AnimatePage() { AnimateCells(ImageList->Items(), dxDraw->Surface()); }
 
 void RegisterIntroClasses() {
   RegisterGraphicsClasses();

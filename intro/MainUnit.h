@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 
+#include "GlyphCells.h"
 #include "framework/Forms.h"
 #include "graphics/DIB.h"
 #include "graphics/DXClass.h"
@@ -14,6 +15,9 @@ namespace corvane {
 
 // Frames counted since start; only frames in which the display can draw count.
 extern std::int32_t FrameCounter;
+
+// The logo's cell: the whole logo picture at the top-left corner, opaque.
+extern GlyphCell LogoCell;
 
 // The payload the intro carries, byte for byte: the module-player library
 // file and the music module.
@@ -34,6 +38,8 @@ class TfrmMain : public TForm {
   void FormDestroy(TObject* sender);
   void FormKeyDown(TObject* sender, std::uint16_t& key, TShiftState shift);
   void dxTimerTimer(TObject* sender, std::int32_t lagCount);
+  // One frame of the text page over the logo on the back buffer.
+  void AnimatePage();
 
   void Loaded() override;
 

@@ -1,14 +1,18 @@
 // The intro's routines: switching between full screen and the window, the
-// values the frame loop works with, and the music with its payload files.
+// values the frame loop works with, the letter pictures and the logo cell,
+// and the music with its payload files.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "GlyphCells.h"
 #include "framework/Forms.h"
+#include "graphics/DIB.h"
 #include "graphics/DXClass.h"
 #include "graphics/DXDraw.h"
+#include "graphics/DXImageList.h"
 
 namespace corvane {
 
@@ -24,6 +28,24 @@ extern std::uint32_t FillColour;
 // no frame and no mouse pointer; the window it returns to has the dialog
 // frame.
 void ToggleFullScreen(TCustomDXDraw& display, TCustomDXTimer& timer, TForm& form);
+
+// Fills every field of `cell` but its character.
+void InitCell(GlyphCell& cell, std::int32_t x, std::int32_t y, std::int32_t z, std::int32_t width,
+              std::int32_t height, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+              std::int32_t alpha, std::int32_t pictureNumber);
+
+// Draws the cell's picture at its own size at the cell's place on the
+// display's back buffer, opaque or colour-keyed as the picture says.
+void DrawLogoCell(const GlyphCell& cell, TCustomDXDraw& display, TCustomDXImageList& pictures);
+
+// Cuts `rows` x `columns` tiles of the given size out of the sheet, row by
+// row from its top-left corner, and appends each as a picture of its own
+// (24 bits per pixel, with the given transparent colour and flag). The tiles
+// become pictures firstPicture, firstPicture + 1, ...: the first number must
+// be the number of pictures the list already holds.
+void SliceGlyphSheet(TCustomDXDIB& sheet, TCustomDXImageList& pictures, std::int32_t tileWidth,
+                     std::int32_t tileHeight, std::int32_t rows, std::int32_t columns,
+                     std::int32_t firstPicture, std::uint32_t transparentColour, bool transparent);
 
 // The two files the intro carries and writes to the user's temporary
 // directory at start: the module-player library and the music.

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
-#include "../support/HeadlessFixture.h"
+#include "../support/IntroFixture.h"
 #include "MainUnit.h"
 #include "PageText.h"
 #include "Tallberg_Functions.h"
@@ -13,45 +12,8 @@
 namespace corvane::test {
 namespace {
 
-class MainWindow : public HeadlessFixture {
+class MainWindow : public IntroFixture {
  protected:
-  void SetUp() override {
-    HeadlessFixture::SetUp();
-    RegisterIntroClasses();
-    ResetPageText();
-    FrameCounter = 0;
-    Application->Title = "Corvane";
-  }
-  void TearDown() override {
-    DoneApplication();
-    frmMain = nullptr;
-    ResetPageText();
-    HeadlessFixture::TearDown();
-  }
-  void writeTextFile(const std::string& bytes) {
-    std::ofstream("corvane.dll", std::ios::binary) << bytes;
-  }
-  void create() { Application->CreateForm(frmMain); }
-  // Shows the window (which takes the focus) and lets the loop start.
-  void start() {
-    frmMain->Show();
-    Application->ProcessMessages();
-  }
-  // Runs the loop for `ms` of virtual time, the clock moving 1 ms per reading.
-  void runFor(std::uint32_t ms) {
-    std::uint32_t end = clock().now() + ms;
-    clock().setStepPerRead(1);
-    while (static_cast<std::int32_t>(end - clock().now()) > 0 && !Application->Terminated())
-      Application->HandleMessage();
-    clock().setStepPerRead(0);
-  }
-  std::vector<std::string> boxTexts() {
-    std::vector<std::string> texts;
-    for (const auto& box : windows().messageBoxes()) texts.push_back(box.caption + ": " + box.text);
-    return texts;
-  }
-  const platform::HeadlessWindow& window() { return *windows().window(frmMain->Handle()); }
-
   ScratchDirectory dir;
 };
 
@@ -75,6 +37,8 @@ TEST_P(MainWindowStart, TellsTheUserAndSetsThePages) {
   EXPECT_EQ(PageCount, c.pageCount);
   EXPECT_EQ(frmMain->dxTimer->Enabled(), c.timerRunning);
   EXPECT_EQ(frmMain->dxTimer->Armed(), c.timerRunning);
+  // After an error the later steps are not done: no letter pictures either.
+  EXPECT_EQ(frmMain->ImageList->Items().Count(), c.timerRunning ? 46 : 1);
   // The form is created and shown either way.
   start();
   EXPECT_TRUE(window().visible);

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "../support/HeadlessFixture.h"
+#include "../support/IntroFixture.h"
 #include "BASSMOD_Dynamic.h"
 #include "MainUnit.h"
 #include "MusicTestSupport.h"
@@ -27,45 +27,22 @@ void KeepSdlLoaded() {
   ASSERT_NE(sdl, nullptr) << ::dlerror();
 }
 
-class IntroMusic : public HeadlessFixture {
+class IntroMusic : public IntroFixture {
  protected:
   void SetUp() override {
     KeepSdlLoaded();
-    HeadlessFixture::SetUp();
-    RegisterIntroClasses();
-    ResetPageText();
+    IntroFixture::SetUp();
     ResetMusic();
-    FrameCounter = 0;
-    Application->Title = "Corvane";
   }
   void TearDown() override {
     DoneApplication();
     frmMain = nullptr;
-    ResetPageText();
     ResetMusic();
-    HeadlessFixture::TearDown();
-  }
-  void create() { Application->CreateForm(frmMain); }
-  void start() {
-    frmMain->Show();
-    Application->ProcessMessages();
-  }
-  // Runs the loop until the frame count reaches `frame`, the clock moving
-  // 1 ms per reading.
-  void runUntilFrame(std::int32_t frame) {
-    clock().setStepPerRead(1);
-    for (int step = 0; step < 1000000 && FrameCounter < frame && !Application->Terminated(); ++step)
-      Application->HandleMessage();
-    clock().setStepPerRead(0);
+    IntroFixture::TearDown();
   }
   void end() {
     Application->Run();
     DoneApplication();
-  }
-  std::vector<std::string> boxTexts() {
-    std::vector<std::string> texts;
-    for (const auto& box : windows().messageBoxes()) texts.push_back(box.caption + ": " + box.text);
-    return texts;
   }
   std::vector<std::string> payloadIn(const fs::path& dir) {
     std::vector<std::string> names;
