@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "BASSMOD_Dynamic.h"
+#include "MusicStandIn.h"
 #include "Tallberg_Functions.h"
 #include "framework/SysUtils.h"
 #include "platform/Kernel32.h"
@@ -27,6 +28,9 @@ struct WrittenFile {
   platform::FileIdentity identity;
 };
 std::vector<WrittenFile> writtenFiles;
+
+// Set by a program that records the intro and renders the music itself.
+MusicStandIn musicStandIn;
 
 const WrittenFile* FindWritten(const std::string& path) {
   for (const WrittenFile& file : writtenFiles)
@@ -63,7 +67,14 @@ std::string GetTempDirectory() {
   return buffer;
 }
 
+void SetMusicStandIn(MusicStandIn standIn) { musicStandIn = std::move(standIn); }
+
 void SaveDataToFile(const std::string& path, std::span<const unsigned char> data) {
+  // A recording needs no payload; the waiting messages are still handled.
+  if (musicStandIn) {
+    if (Application) Application->ProcessMessages();
+    return;
+  }
   platform::ReplacementFile file(path);
   if (!file.IsOpen()) throw EFCreateError(Format(msg::SFCreateError, path));
   if (file.Write(data.data(), data.size()) != data.size()) throw EWriteError(msg::SWriteError);
@@ -84,6 +95,7 @@ void DeletePayloadFiles() {
 
 bool StartMusic(const std::string& directory, const std::string& libraryFileName,
                 const std::string& modulePath) {
+  if (musicStandIn) return musicStandIn();
   if (!LoadPlayerLibrary(directory, libraryFileName)) {
     UnloadPlayerLibrary();
     return false;

@@ -1,0 +1,325 @@
+// corvane-capture run as a program, the way a user runs it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "MainUnit.h"
+#include "ModuleRenderer.h"
+#include "Tallberg_Functions.h"
+#include "support/Png.h"
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTool = CORVANE_CAPTURE;
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A fresh directory for one test, removed afterwards.
+struct Scratch {
+  Scratch() {
+    path = fs::temp_directory_path() / ("corvane-capture-test-" + std::to_string(::getpid()) + "-" + std::to_string(count++));
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~Scratch() { fs::remove_all(path); }
+  fs::path path;
+  static inline int count = 0;
+};
+
+struct Result {
+  int status = -1;  // the exit status; -1 when ended by a signal
+  std::string out, err;
+};
+
+// Runs a shell command in `dir`; gives its exit status, -1 for a signal.
+int Shell(const std::string& command, const fs::path& dir) {
+  const int wait = std::system(("cd '" + dir.string() + "' && " + command).c_str());
+  return WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+}
+
+// Runs the tool with `args` in `dir`, its output kept in files.
+Result Capture(const std::string& args, const fs::path& dir) {
+  const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+  const int status = Shell("'" + kTool + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null", dir);
+  Result result{status, ReadText(out), ReadText(err)};
+  fs::remove(out);
+  fs::remove(err);
+  return result;
+}
+
+std::vector<std::string> FilesIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  if (fs::exists(dir))
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void ExpectSamePicture(const fs::path& captured, const fs::path& reference, int scale) {
+  RgbaImage got, want;
+  ASSERT_TRUE(ReadPng(captured.string(), got)) << captured;
+  ASSERT_TRUE(ReadPng(reference.string(), want)) << reference;
+  ASSERT_EQ(got.width, want.width * scale);
+  ASSERT_EQ(got.height, want.height * scale);
+  int wrong = 0;
+  for (int y = 0; y < got.height; ++y)
+    for (int x = 0; x < got.width; ++x) wrong += got.rgb(x, y) != want.rgb(x / scale, y / scale);
+  EXPECT_EQ(wrong, 0) << captured << " against " << reference;
+}
+
+// --- The command line -------------------------------------------------------
+
+struct CommandCase {
+  const char* name;
+  const char* args;
+  int status;
+  const char* says;  // in stdout for --help, else in stderr
+};
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+
+class CaptureCommandLine : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(CaptureCommandLine, AnswersAndWritesNothing) {
+  const CommandCase& c = GetParam();
+  Scratch scratch;
+  const Result result = Capture(c.args, scratch.path);
+  EXPECT_EQ(result.status, c.status) << result.err;
+  EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.says), std::string::npos) << result.out << result.err;
+  EXPECT_TRUE(FilesIn(scratch.path).empty()) << "no output directory, no file";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capture, CaptureCommandLine,
+    ::testing::Values(
+        CommandCase{"help_with_unknown_option", "--help --bogus", 2, "unknown option"},
+        CommandCase{"help_alone", "--help", 0, "--frames FIRST:LAST"},
+        CommandCase{"unknown", "--bogus", 2, "unknown option '--bogus'"},
+        CommandCase{"frames_without_colon", "--frames 5", 2, "FIRST:LAST"},
+        CommandCase{"frames_backwards", "--frames 9:3", 2, "comes before"},
+        CommandCase{"frame_zero", "--frames 0:3", 2, "the first frame must be"},
+        CommandCase{"frames_not_numbers", "--frames a:b", 2, "not 'a'"},
+        CommandCase{"frames_too_many", "--frames 1:1000001", 2, "the last frame must be"},
+        CommandCase{"scale_zero", "--scale 0", 2, "--scale must be"},
+        CommandCase{"scale_text", "--scale 2x", 2, "not '2x'"},
+        CommandCase{"value_missing", "--out", 2, "--out needs a value"},
+        CommandCase{"out_under_a_file", "--out /etc/passwd/frames --frames 101:101", 1, "cannot make the directory"},
+        CommandCase{"out_not_writable", "--out /proc/self --frames 101:101", 1, "cannot write in /proc/self"},
+        CommandCase{"text_missing", "--text no-such.txt --out here", 1, "cannot read the text file no-such.txt"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Pictures, sound and determinism ----------------------------------------
+
+// One capture across the start of the music, the first drawn frame and the
+// first page change, shared by the tests that read it.
+class CaptureRunTest : public ::testing::Test {
+ protected:
+  static constexpr int kFirst = 99, kLast = 302;
+  static void SetUpTestSuite() {
+    scratch = new Scratch;
+    const Result result = Capture("--frames 99:302 --out run", scratch->path);
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  static void TearDownTestSuite() {
+    delete scratch;
+    scratch = nullptr;
+  }
+  static fs::path run() { return scratch->path / "run"; }
+  static inline Scratch* scratch = nullptr;
+};
+
+TEST_F(CaptureRunTest, WritesEveryFrameOfTheRangeAndTheMusicAndNothingElse) {
+  std::vector<std::string> expected;
+  for (int frame = kFirst; frame <= kLast; ++frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06d.png", frame);
+    expected.push_back(name);
+  }
+  expected.push_back("music.wav");
+  EXPECT_EQ(FilesIn(run()), expected);
+}
+
+TEST_F(CaptureRunTest, ASecondRunWritesTheSameBytes) {
+  const Result again = Capture("--frames 99:302 --out again", scratch->path);
+  ASSERT_EQ(again.status, 0) << again.err;
+  const std::vector<std::string> names = FilesIn(run());
+  ASSERT_EQ(FilesIn(scratch->path / "again"), names);
+  for (const std::string& name : names)
+    EXPECT_TRUE(ReadText(run() / name) == ReadText(scratch->path / "again" / name)) << name;
+}
+
+TEST_F(CaptureRunTest, FramesMatchTheGoldenFrames) {
+  for (int frame : {101, 150, 185, 195, 285, 295, 302}) {
+    char golden[64], captured[32];
+    std::snprintf(golden, sizeof golden, "frame-%04d-fullscreen.png", frame);
+    std::snprintf(captured, sizeof captured, "frame-%06d.png", frame);
+    ExpectSamePicture(run() / captured, fs::path(CORVANE_GOLDEN_DIR) / golden, 1);
+  }
+  // Before frame 101 nothing is drawn: the screen is black.
+  RgbaImage black;
+  ASSERT_TRUE(ReadPng((run() / "frame-000100.png").string(), black));
+  EXPECT_EQ(std::count(black.pixels.begin(), black.pixels.end(), 0), 320 * 240 * 3);
+}
+
+// The music from its start at frame 100 to the end of frame 302, as the
+// player renders it from the module (in the player's buffers of 1024).
+TEST_F(CaptureRunTest, MusicStartsAtFrame100AndIsHeard) {
+  const std::string wav = ReadText(run() / "music.wav");
+  ASSERT_GE(wav.size(), 44u);
+  auto word = [&](std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(wav[at + i]);
+    return value;
+  };
+  EXPECT_EQ(wav.substr(0, 4), "RIFF");
+  EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(word(22, 2), 2u);
+  EXPECT_EQ(word(24, 4), 44100u);
+  EXPECT_EQ(word(34, 2), 16u);
+  EXPECT_EQ(wav.substr(36, 4), "data");
+  // Frames 100 to 302 are 203 frames of 16 ms: 3.248 s.
+  const std::size_t frames = 3248 * 441 / 10;
+  ASSERT_EQ(word(40, 4), frames * 4);
+  ASSERT_EQ(wav.size(), 44 + frames * 4);
+
+  auto renderer = player::ModuleRenderer::load(std::as_bytes(ModuleData), PlayerMusicFlags, 44100);
+  ASSERT_NE(renderer, nullptr);
+  std::vector<std::int16_t> expected;
+  std::vector<std::int16_t> buffer(2048);
+  while (expected.size() < frames * 2) {
+    renderer->render(buffer);
+    expected.insert(expected.end(), buffer.begin(), buffer.end());
+  }
+  int peak = 0;
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < frames * 2; ++i) {
+    const auto sample = static_cast<std::int16_t>(word(44 + 2 * i, 2));
+    differing += sample != expected[i];
+    peak = std::max(peak, std::abs(static_cast<int>(sample)));
+  }
+  EXPECT_EQ(differing, 0u);
+  EXPECT_GT(peak, 1000) << "the music is heard";
+}
+
+struct FormatCase {
+  const char* name;
+  const char* args;
+  const char* golden;
+  int scale;
+};
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+
+class CaptureFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(CaptureFormat, Frame101IsTheGoldenFrame) {
+  const FormatCase& c = GetParam();
+  Scratch scratch;
+  const Result result = Capture(std::string(c.args) + " --frames 101:101 --out out", scratch.path);
+  ASSERT_EQ(result.status, 0) << result.err;
+  ExpectSamePicture(scratch.path / "out" / "frame-000101.png", fs::path(CORVANE_GOLDEN_DIR) / c.golden, c.scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capture, CaptureFormat,
+    ::testing::Values(FormatCase{"full_screen", "--full-screen", "frame-0101-fullscreen.png", 1},
+                      FormatCase{"window", "--window", "frame-0101-window.png", 1},
+                      FormatCase{"window_scaled", "--window --scale 3", "frame-0101-window.png", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The animations come from the programs that make them, where installed.
+struct AnimationCase {
+  const char* option;
+  const char* program;
+  const char* file;
+  std::size_t at;
+  const char* magic;
+};
+
+TEST(CaptureAnimation, MadeFromTheFramesWhereTheProgramIsInstalled) {
+  for (const AnimationCase& c : {AnimationCase{"--gif", "convert", "intro.gif", 0, "GIF89a"},
+                                 AnimationCase{"--mp4", "ffmpeg", "intro.mp4", 4, "ftyp"}}) {
+    SCOPED_TRACE(c.option);
+    Scratch scratch;
+    const bool installed = Shell(std::string("command -v ") + c.program + " >/dev/null", scratch.path) == 0;
+    const Result result = Capture(std::string(c.option) + " --frames 95:130 --out out", scratch.path);
+    if (!installed) {
+      EXPECT_EQ(result.status, 1);
+      EXPECT_NE(result.err.find(c.program), std::string::npos) << result.err;
+      EXPECT_TRUE(FilesIn(scratch.path).empty());
+      continue;
+    }
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadText(scratch.path / "out" / c.file).substr(c.at, std::strlen(c.magic)), c.magic);
+  }
+}
+
+// --- Progress and interruption ------------------------------------------------
+
+// Long enough to pass the second after which the bar appears.
+const char* kLongRun = "--frames 101:150 --scale 10 --out long";
+
+TEST(CaptureProgress, ShownOnATerminalOnly) {
+  Scratch scratch;
+  const Result redirected = Capture(kLongRun, scratch.path);
+  ASSERT_EQ(redirected.status, 0) << redirected.err;
+  EXPECT_EQ(redirected.err.find('%'), std::string::npos) << redirected.err;
+  EXPECT_EQ(redirected.err.find('\r'), std::string::npos);
+  // script(1) gives the tool a terminal and copies what it shows to stdout.
+  ASSERT_EQ(Shell("script -q -e -c \"'" + kTool + "' " + kLongRun + "\" /dev/null >terminal.txt", scratch.path), 0);
+  const std::string shown = ReadText(scratch.path / "terminal.txt");
+  EXPECT_NE(shown.find("frames ["), std::string::npos) << shown;
+  EXPECT_NE(shown.find("100% (150/150)"), std::string::npos) << shown;
+}
+
+class CaptureInterrupted : public ::testing::TestWithParam<int> {};
+
+TEST_P(CaptureInterrupted, LeavesOnlyFinishedFiles) {
+  Scratch scratch;
+  const fs::path out = scratch.path / "out";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string dir = out.string();
+    ::execl(kTool.c_str(), kTool.c_str(), "--frames", "101:1000000", "--scale", "4", "--out", dir.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Wait until it is well into the frames, then interrupt it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (FilesIn(out).size() < 20 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ::kill(child, GetParam());
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "it ends by the signal it got";
+  EXPECT_EQ(WTERMSIG(status), GetParam());
+  const std::vector<std::string> names = FilesIn(out);
+  EXPECT_GE(names.size(), 20u);
+  for (const std::string& name : names) {
+    ASSERT_EQ(name.rfind("frame-", 0), 0u) << "no half-written or other file: " << name;
+    RgbaImage picture;
+    EXPECT_TRUE(ReadPng((out / name).string(), picture)) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Capture, CaptureInterrupted, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return std::string(info.param == SIGINT ? "sigint" : "sigterm"); });
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,206 @@
+#include "CaptureRun.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <thread>
+
+#include "ExternalProgram.h"
+#include "FrameWriter.h"
+#include "IntroRecorder.h"
+#include "Interruption.h"
+#include "MusicTrack.h"
+#include "OutputFile.h"
+#include "Tallberg_Functions.h"
+
+namespace corvane::capture {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A GIF counts its delays in hundredths of a second and players stretch very
+// short ones, so it takes every second frame: 32 ms each, 3.2 hundredths,
+// given as 3, 3, 4, 3, 3, ... so that the sum stays in step.
+constexpr int kGifFrameStep = 2;
+constexpr int kGifMaxPictures = 2000;
+
+// The page text file the intro reads from its working directory; while the
+// intro starts, a private directory holding the chosen text is that directory.
+class TextDirectory {
+ public:
+  explicit TextDirectory(const std::string& text) {
+    if (text.empty()) return;
+    std::string pattern = (fs::temp_directory_path() / "corvane-capture-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory: " + std::string(std::strerror(errno)));
+    directory = pattern;
+    std::ofstream out(directory / "corvane.dll", std::ios::binary);
+    if (!(out << text).flush()) throw std::runtime_error("cannot write the text to " + directory.string());
+    previous = fs::current_path();
+    fs::current_path(directory);
+  }
+  ~TextDirectory() {
+    if (directory.empty()) return;
+    std::error_code ignored;
+    fs::current_path(previous, ignored);
+    fs::remove_all(directory, ignored);
+  }
+  TextDirectory(const TextDirectory&) = delete;
+  TextDirectory& operator=(const TextDirectory&) = delete;
+
+ private:
+  fs::path directory, previous;
+};
+
+std::string Seconds(std::int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%s%lld.%03lld", ms < 0 ? "-" : "", static_cast<long long>(std::llabs(ms) / 1000),
+                static_cast<long long>(std::llabs(ms) % 1000));
+  return text;
+}
+
+// Frames a second, for a film with frames `intervalMs` apart.
+std::string Rate(std::uint32_t intervalMs) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", 1000.0 / intervalMs);
+  return text;
+}
+
+}  // namespace
+
+CaptureRun::CaptureRun(CaptureOptions options, ProgressBar& progress)
+    : options(std::move(options)), progress(progress) {}
+
+std::string CaptureRun::FrameFileName(std::int32_t frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06d.png", static_cast<int>(frame));
+  return name;
+}
+
+void CaptureRun::run() {
+  if (options.gif) {
+    convert = FindProgram("convert");
+    if (convert.empty()) throw std::runtime_error("--gif needs ImageMagick's convert, which is not installed");
+    if ((options.lastFrame - options.firstFrame) / kGifFrameStep + 1 > kGifMaxPictures)
+      throw std::runtime_error("--gif is for short captures: at most " + std::to_string(kGifMaxPictures * kGifFrameStep) +
+                               " frames");
+  }
+  if (options.mp4) {
+    ffmpeg = FindProgram("ffmpeg");
+    if (ffmpeg.empty()) throw std::runtime_error("--mp4 needs ffmpeg, which is not installed");
+  }
+  const std::string text = readTextFile();
+  prepareOutput();
+  recordFrames(text);
+  if (Interrupted()) return;
+  writeMusic();
+  if (Interrupted()) return;
+  if (options.gif) makeGif();
+  if (Interrupted()) return;
+  if (options.mp4) makeMp4();
+}
+
+void CaptureRun::prepareOutput() {
+  std::error_code error;
+  fs::create_directories(options.outDir, error);
+  if (error) throw std::runtime_error("cannot make the directory " + options.outDir + ": " + error.message());
+  outDir = fs::absolute(options.outDir).lexically_normal().string();
+  if (outDir.size() > 1 && outDir.back() == '/') outDir.pop_back();
+  // Find out now, not after the run, whether files can be made there.
+  OutputFile probe(outPath("probe"));
+}
+
+std::string CaptureRun::readTextFile() const {
+  if (options.textFile.empty()) return {};
+  std::ifstream in(options.textFile, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read the text file " + options.textFile + ": " + std::strerror(errno));
+  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // The intro treats an empty file as missing; so does --text, by saying so.
+  if (text.empty()) throw std::runtime_error("the text file " + options.textFile + " is empty");
+  return text;
+}
+
+void CaptureRun::recordFrames(const std::string& text) {
+  std::optional<IntroRecorder> recorder;
+  {
+    TextDirectory textDirectory(text);
+    recorder.emplace(options.window);
+  }
+  FrameWriter writer(options.scale, std::thread::hardware_concurrency());
+  while (recorder->frameNumber() < options.lastFrame) {
+    if (Interrupted()) return;
+    if (!recorder->nextFrame())
+      throw std::runtime_error("the intro stopped at frame " + std::to_string(recorder->frameNumber()) +
+                               " (see its message above)");
+    const std::int32_t frame = recorder->frameNumber();
+    if (frame >= options.firstFrame)
+      writer.write(outPath(FrameFileName(frame)), recorder->screen());
+    progress.update("frames", static_cast<std::uint64_t>(frame), static_cast<std::uint64_t>(options.lastFrame));
+  }
+  writer.finish();
+  musicStartMs = recorder->musicStartMs();
+  frameIntervalMs = recorder->frameIntervalMs();
+  lastFrameEndMs = recorder->frameTimeMs() + frameIntervalMs;
+}
+
+void CaptureRun::writeMusic() {
+  if (options.lastFrame < MusicStartFrame) return;  // the music had not started
+  if (!musicStartMs) throw std::runtime_error("the intro did not start its music at frame 100");
+  const std::size_t frames = SampleFramesAt(lastFrameEndMs - *musicStartMs);
+  OutputFile file(outPath("music.wav"));
+  const bool done = WriteIntroMusic(file, frames, [this, frames](std::size_t rendered) {
+    progress.update("music ", rendered, frames);
+    return !Interrupted();
+  });
+  if (!done) return;
+  file.commit();
+  musicWritten = true;
+}
+
+void CaptureRun::makeGif() {
+  progress.update("gif   ", 0, 1);
+  OutputFile file(outPath("intro.gif"));
+  std::vector<std::string> argv{convert, "-loop", "0"};
+  int shown = 0;  // hundredths of a second given so far
+  for (std::int32_t frame = options.firstFrame, index = 1; frame <= options.lastFrame; frame += kGifFrameStep, ++index) {
+    const int until = static_cast<int>(index * frameIntervalMs * kGifFrameStep / 10);
+    argv.insert(argv.end(), {"-delay", std::to_string(until - shown), outPath(FrameFileName(frame))});
+    shown = until;
+  }
+  argv.insert(argv.end(), {"-layers", "Optimize", "gif:" + file.scratchPath()});
+  if (RunProgram(argv, Interrupted) != 0) {
+    if (Interrupted()) return;
+    throw std::runtime_error("convert could not make " + outPath("intro.gif"));
+  }
+  file.commit();
+}
+
+void CaptureRun::makeMp4() {
+  progress.update("mp4   ", 0, 1);
+  OutputFile file(outPath("intro.mp4"));
+  std::vector<std::string> argv{ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+                                "-framerate", Rate(frameIntervalMs), "-start_number", std::to_string(options.firstFrame),
+                                "-i", outPath("frame-%06d.png")};
+  if (musicWritten) {
+    // The sound file begins at frame 100; the film at the first frame.
+    const std::int64_t offsetMs = (std::int64_t{MusicStartFrame} - options.firstFrame) * frameIntervalMs;
+    if (offsetMs >= 0) argv.insert(argv.end(), {"-itsoffset", Seconds(offsetMs)});
+    else argv.insert(argv.end(), {"-ss", Seconds(-offsetMs)});
+    argv.insert(argv.end(), {"-i", outPath("music.wav"), "-c:a", "aac", "-b:a", "192k"});
+  }
+  argv.insert(argv.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact", "-shortest",
+                           "-f", "mp4", file.scratchPath()});
+  if (RunProgram(argv, Interrupted) != 0) {
+    if (Interrupted()) return;
+    throw std::runtime_error("ffmpeg could not make " + outPath("intro.mp4"));
+  }
+  file.commit();
+}
+
+}  // namespace corvane::capture
