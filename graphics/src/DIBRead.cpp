@@ -90,6 +90,10 @@ void TDIBSharedImage::ReadPixels(TStream& stream, const DIBHeader& h) {
       throw EReadError(msg::SReadError);
     // Top-down run-length data is not defined; such a file is damaged.
     if (h.height < 0) Invalid();
+    // Encoded data always ends with its end-of-image mark. With no bytes at
+    // all the image would have size 0, so be empty, yet keep its width and
+    // height, and write back as nothing.
+    if (h.imageSize == 0) Invalid();
     Size = static_cast<std::int32_t>(h.imageSize);
     AllocateMemory(h.imageSize);
     std::uint32_t sizeField = h.imageSize;
