@@ -35,7 +35,7 @@ constexpr std::int32_t kCheckpointEvery = 10000;
 
 std::int32_t SoakFrames() {
   const char* text = std::getenv("CORVANE_SOAK_FRAMES");
-  const long frames = text ? std::strtol(text, nullptr, 10) : 1000000;
+  const long frames = text ? std::strtol(text, nullptr, 10) : CORVANE_SOAK_DEFAULT_FRAMES;
   return static_cast<std::int32_t>(std::clamp<long>(frames, 13000, 100000000));
 }
 
