@@ -80,6 +80,7 @@ void SdlDisplay::showFrame(HWND window, const FrameView& frame, bool, bool vsync
 
 bool SdlDisplay::coverDesktop(HWND window, const DisplayMode&) {
   SDL_Window* sdlWindow = windows_->sdlWindow(window);
+  if (sdlWindow) windows_->rememberPlace(window);
   return sdlWindow && SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 

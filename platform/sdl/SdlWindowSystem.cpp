@@ -60,12 +60,21 @@ void SdlWindowSystem::setBorderStyle(HWND window, BorderStyle border) {
   SDL_Window* w = sdlWindow(window);
   if (!w) return;
   // The client area stays where it is; the frame grows or goes around it.
+  // Just back from covering the desktop, SDL may still report the covering
+  // place until the window manager's answer arrives, so the place noted
+  // before covering counts.
+  Entry& entry = windows_[window];
   int x = 0, y = 0;
   SDL_GetWindowPosition(w, &x, &y);
   bool bordered = border != BorderStyle::None;
   SDL_SetWindowBordered(w, bordered ? SDL_TRUE : SDL_FALSE);
   Uint32 flags = SDL_GetWindowFlags(w);
   if ((flags & SDL_WINDOW_FULLSCREEN) || !(flags & SDL_WINDOW_SHOWN)) return;
+  if (entry.place) {
+    x = entry.place->x;
+    y = entry.place->y;
+    entry.place.reset();
+  }
   // Moves are made for the frame's corner, so wait (briefly) until the
   // window manager has told the frame's size before putting the client back.
   for (int i = 0; bordered && i < 25; ++i) {
@@ -75,6 +84,16 @@ void SdlWindowSystem::setBorderStyle(HWND window, BorderStyle border) {
     SDL_Delay(4);
   }
   SDL_SetWindowPosition(w, x, y);
+}
+
+void SdlWindowSystem::rememberPlace(HWND window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  SDL_Window* w = it->second.window;
+  if (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) return;
+  SDL_Point place{};
+  SDL_GetWindowPosition(w, &place.x, &place.y);
+  it->second.place = place;
 }
 
 void SdlWindowSystem::setClientSize(HWND window, Size size) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/User32.h"
 
@@ -33,6 +34,9 @@ class SdlWindowSystem : public WindowSystem {
 
   // The SDL window behind a handle, for the presentation code.
   SDL_Window* sdlWindow(HWND window) const;
+  // Notes where a window's client area stands before it covers the desktop;
+  // the next frame change after it returns puts the client area back there.
+  void rememberPlace(HWND window);
   // Called before a window is destroyed, so that what draws into it can go first.
   void setBeforeDestroy(std::function<void(HWND)> hook) { beforeDestroy_ = std::move(hook); }
 
@@ -40,6 +44,7 @@ class SdlWindowSystem : public WindowSystem {
   struct Entry {
     SDL_Window* window = nullptr;
     bool cursorVisible = true;
+    std::optional<SDL_Point> place;  // client origin before covering the desktop
   };
   bool translate(const SDL_Event& in, Event& out) const;
   HWND handleOf(Uint32 sdlWindowId) const;
