@@ -1,0 +1,62 @@
+// The running intro on the headless platform with the real player from its
+// payload, a private runtime directory of the test's own and SDL's silent
+// audio driver standing in for a sound card.
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../support/IntroFixture.h"
+#include "BASSMOD_Dynamic.h"
+#include "MainUnit.h"
+#include "MusicTestSupport.h"
+#include "PageText.h"
+#include "Tallberg_Functions.h"
+
+namespace corvane::test {
+
+inline const std::string kNoTextFile = "Warnung: No CORVANE textfile found, using standart text.";
+
+// The intro links SDL, so SDL stays loaded while the player comes and goes;
+// this test program does not, so it keeps SDL loaded the same way. (Else SDL
+// would be unloaded with the player, its own lasting state with it.)
+inline void KeepSdlLoaded() {
+  static void* sdl = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
+  ASSERT_NE(sdl, nullptr) << ::dlerror();
+}
+
+class IntroMusic : public IntroFixture {
+ protected:
+  void SetUp() override {
+    KeepSdlLoaded();
+    IntroFixture::SetUp();
+    ResetMusic();
+  }
+  void TearDown() override {
+    DoneApplication();
+    frmMain = nullptr;
+    ResetMusic();
+    IntroFixture::TearDown();
+  }
+  void end() {
+    Application->Run();
+    DoneApplication();
+  }
+  std::vector<std::string> payloadIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const char* name : {PlayerLibraryName, ModuleFileName})
+      if (fs::exists(fs::symlink_status(dir / name))) names.push_back(name);
+    return names;
+  }
+
+  ScratchTree tree;
+  fs::path runtime = tree.directory("runtime");
+  ScopedEnvironment xdg{"XDG_RUNTIME_DIR", runtime.c_str()};
+  ScopedEnvironment audio{"SDL_AUDIODRIVER", "dummy"};
+  ScratchDirectory cwd;
+};
+
+}  // namespace corvane::test
