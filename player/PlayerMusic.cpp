@@ -1,6 +1,12 @@
 // The music half of the player: loading, transport, position and syncs.
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "Player.h"
@@ -10,18 +16,32 @@ namespace corvane::player {
 
 namespace {
 
-// Reads "length" bytes from "offset" of a file (length 0: to the end).
+// Reads "length" bytes from "offset" of a file (length 0: to the end). Only
+// a regular file is read: a pipe or a device would block or never end.
 int readFile(const char* path, std::uint32_t offset, std::uint32_t length, std::vector<std::byte>& bytes) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return PLAYER_ERROR_FILEOPEN;
-  const std::streamoff size = in.tellg();
-  if (size < 0 || offset > size) return PLAYER_ERROR_FILEOPEN;
-  const std::streamoff available = size - offset;
-  const std::streamoff wanted = length == 0 ? available : std::min<std::streamoff>(length, available);
-  bytes.resize(static_cast<std::size_t>(wanted));
-  in.seekg(offset);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), wanted)) return PLAYER_ERROR_FILEOPEN;
-  return PLAYER_OK;
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return PLAYER_ERROR_FILEOPEN;
+  struct stat info {};
+  int result = PLAYER_ERROR_FILEOPEN;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && offset <= info.st_size) {
+    const off_t available = info.st_size - offset;
+    const off_t wanted = length == 0 ? available : std::min<off_t>(length, available);
+    try {
+      bytes.resize(static_cast<std::size_t>(wanted));
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+      }
+      if (done == bytes.size()) result = PLAYER_OK;
+    } catch (const std::bad_alloc&) {
+      result = PLAYER_ERROR_MEMORY;
+    }
+  }
+  ::close(fd);
+  return result;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "platform/Kernel32.h"
 
 #include <dlfcn.h>
+#include <elf.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -15,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "platform/DDraw.h"
 
@@ -91,8 +94,21 @@ std::string FreshNameBeside(const std::string& path) {
   return dir + "." + base + "." + suffix;
 }
 
-FileIdentity IdentityFromStat(const struct stat& info) {
-  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+// The identity of an open file (path "") or of a name, not following a
+// link. An inode number freed by a deletion can be given to the next file
+// made there, so the kind of file and, where the file system keeps it, the
+// time of its making count too.
+std::optional<FileIdentity> IdentityAt(int dirFd, const char* path, int flags) {
+  struct statx info {};
+  if (::statx(dirFd, path, flags | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) != 0)
+    return std::nullopt;
+  FileIdentity identity;
+  identity.device = (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
+  identity.inode = info.stx_ino;
+  identity.type = info.stx_mode & S_IFMT;
+  if (info.stx_mask & STATX_BTIME)
+    identity.made = std::int64_t{info.stx_btime.tv_sec} * 1000000000 + info.stx_btime.tv_nsec;
+  return identity;
 }
 
 std::atomic<std::uint32_t> errorMode{0};
@@ -191,9 +207,9 @@ std::size_t ReplacementFile::Write(const void* data, std::size_t size) {
 
 bool ReplacementFile::Commit() {
   if (fd_ < 0 || error_ != 0) return false;
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0) error_ = errno;
-  identity_ = IdentityFromStat(info);
+  std::optional<FileIdentity> identity = IdentityAt(fd_, "", AT_EMPTY_PATH);
+  if (!identity) error_ = errno;
+  identity_ = identity.value_or(FileIdentity{});
   // A failed close can mean the data never reached the disk.
   if (::close(fd_) != 0 && error_ == 0) error_ = errno;
   fd_ = -1;
@@ -212,14 +228,65 @@ bool FileExists(const std::string& path) {
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
-  return IdentityFromStat(info);
+  return IdentityAt(AT_FDCWD, path.c_str(), 0);
 }
 
 bool DeleteFileA(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 std::uint32_t SetErrorMode(std::uint32_t mode) { return errorMode.exchange(mode); }
+
+namespace {
+
+// No library this program loads comes near this.
+constexpr off_t kLargestLibrary = 64 << 20;
+
+// Whether the bytes are a shared object of this machine whose program
+// headers and loaded segments lie inside them. (The loader maps segments
+// without comparing them with the file's size; a file cut short is mapped
+// past its end, and the first touch of the missing part kills the process.)
+bool IsCompleteSharedObject(const std::vector<unsigned char>& bytes) {
+  using Header = ElfW(Ehdr);
+  using ProgramHeader = ElfW(Phdr);
+  if (bytes.size() < sizeof(Header)) return false;
+  Header header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != (__ELF_NATIVE_CLASS == 64 ? ELFCLASS64 : ELFCLASS32) ||
+      header.e_type != ET_DYN || header.e_phentsize != sizeof(ProgramHeader) || header.e_phnum == 0)
+    return false;
+  const std::uint64_t size = bytes.size();
+  if (header.e_phoff > size || std::uint64_t{header.e_phnum} * sizeof(ProgramHeader) > size - header.e_phoff)
+    return false;
+  for (std::size_t i = 0; i < header.e_phnum; ++i) {
+    ProgramHeader segment;
+    std::memcpy(&segment, bytes.data() + header.e_phoff + i * sizeof segment, sizeof segment);
+    if (segment.p_type != PT_LOAD && segment.p_type != PT_DYNAMIC) continue;
+    if (segment.p_offset > size || segment.p_filesz > size - segment.p_offset) return false;
+  }
+  return true;
+}
+
+// Reads a whole regular file (a pipe or a device would block or never end).
+std::optional<std::vector<unsigned char>> ReadLibraryFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::vector<unsigned char>> bytes;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestLibrary) {
+    bytes.emplace(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes->size()) {
+      const ssize_t got = ::read(fd, bytes->data() + done, bytes->size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    if (done != bytes->size()) bytes.reset();
+  }
+  ::close(fd);
+  return bytes;
+}
+
+}  // namespace
 
 HMODULE LoadLibraryA(const std::string& path) {
   LoadedLibraries& libraries = loadedLibraries();
@@ -232,6 +299,18 @@ HMODULE LoadLibraryA(const std::string& path) {
       return reinterpret_cast<HMODULE>(builtin.get());
     }
   }
+  // A bare name is looked for where the system keeps its libraries.
+  if (path.find('/') == std::string::npos) {
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return 0;
+    std::lock_guard guard(libraries.lock);
+    ++libraries.loads[handle];
+    return reinterpret_cast<HMODULE>(handle);
+  }
+  // A file is looked at first: the loader would block on a pipe, and it
+  // maps a file cut short past its end.
+  std::optional<std::vector<unsigned char>> bytes = ReadLibraryFile(path);
+  if (!bytes || !IsCompleteSharedObject(*bytes)) return 0;
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return 0;
   std::lock_guard guard(libraries.lock);

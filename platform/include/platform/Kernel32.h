@@ -38,6 +38,8 @@ std::uint32_t GetTempPathA(std::uint32_t bufferLength, char* buffer);
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  std::uint32_t type = 0;  // regular file, directory, pipe, ...
+  std::int64_t made = 0;   // birth time in ns where the file system keeps it
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
