@@ -1,6 +1,7 @@
 #include "SdlBackend.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <cstdlib>
 #include <string_view>
@@ -54,6 +55,12 @@ std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
   // Keep the desktop's compositor and screen saver as the user set them for a
   // windowed program; full screen is handled by the presentation code.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Every switch between window and full screen makes the graphics driver
+  // free its screen-sized buffers and make new ones. The allocator would
+  // raise its threshold for mapping large blocks after the first such free
+  // and keep the next ones in a thread's heap, growing the process by a
+  // screen's worth now and then; a fixed threshold gives them back at once.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     error = SDL_GetError();
     return nullptr;
