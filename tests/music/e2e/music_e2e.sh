@@ -11,10 +11,16 @@
 #   no_sound      no audio device at all: a silent intro and no message
 #   exit_escape, exit_close, exit_sigint, exit_sigterm
 #                 the intro ends with code 0 and leaves no payload file
-#   exit_sigterm_during_box
-#                 SIGTERM while the start-up box is open: once the box is
+#   exit_sigint_during_box, exit_sigterm_during_box
+#                 the signal while the start-up box is open: once the box is
 #                 answered the intro ends at once with code 0, no music
 #                 started, no payload file left
+#   exit_sigint_before_music, exit_sigterm_before_music
+#                 the signal after the box, before frame 100: code 0, no
+#                 music started, no payload file left
+#   two_copies    a second copy started while the first plays: both play the
+#                 module sample for sample; the first ends without taking
+#                 the second's files, the second ends and leaves nothing
 #   record        not a test: writes the first minute of the music as the
 #                 intro plays it to OUT (a sound file, type by its name)
 set -u
@@ -123,18 +129,62 @@ scenario_exit() {
   echo "PASS: $1 while the music played ended the intro with code 0, no payload left"
 }
 
-scenario_exit_sigterm_during_box() {
+scenario_exit_during_box() {
   start_intro "${disk_audio[@]}"
   wait_window "Warnung" >/dev/null || fail "no start-up box"
-  kill -TERM "$intro_pid"
+  kill "-$1" "$intro_pid"
   sleep 0.5
   # The box is modal: the request to end waits until it is answered.
   kill -0 "$intro_pid" 2>/dev/null || fail "ended with the box open"
   answer_box
-  expect_exit 3 "SIGTERM during the box"
+  expect_exit 3 "SIG$1 during the box"
   [ -e "$sound" ] && fail "the music started"
   expect_no_payload
-  echo "PASS: SIGTERM during the box ended the intro once it was answered, no music, no payload left"
+  echo "PASS: SIG$1 during the box ended the intro once it was answered, no music, no payload left"
+}
+
+scenario_exit_before_music() {
+  start_intro "${disk_audio[@]}"
+  answer_box
+  wait_window "Corvane" >/dev/null || fail "no intro window"
+  (( $(now_ms) - answered < 1200 )) || fail "too slow to reach the intro before frame 100"
+  kill "-$1" "$intro_pid"
+  expect_exit 3 "SIG$1 before frame 100"
+  [ -e "$sound" ] && fail "the music started"
+  expect_no_payload
+  echo "PASS: SIG$1 before frame 100 ended the intro with code 0, no music, no payload left"
+}
+
+scenario_two_copies() {
+  local first second sound2=$work/sound2.raw
+  start_intro "${disk_audio[@]}"
+  first=$intro_pid
+  answer_box
+  wait_music
+  (cd "$work/cwd" && exec env XDG_RUNTIME_DIR="$runtime" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$sound2" \
+     "$intro") 2>"$work/stderr2" &
+  second=$!; pids+=($second)
+  answer_box
+  for _ in $(seq 500); do [ -e "$sound2" ] && break; sleep 0.01; done
+  [ -e "$sound2" ] || fail "the second copy plays no music"
+  sleep 0.5
+  [ "$(payload | wc -l)" = 2 ] || fail "payload not in place while both play: $(payload)"
+  intro_pid=$first
+  kill -TERM "$first"
+  expect_exit 3 "SIGTERM to the first copy"
+  [ "$(payload | wc -l)" = 2 ] || fail "the first copy took the second's files: $(payload)"
+  local before; before=$(stat -c %s "$sound2")
+  sleep 1
+  (( $(stat -c %s "$sound2") > before )) || fail "the second copy stopped playing"
+  kill -0 "$second" 2>/dev/null || fail "the second copy ended with the first"
+  intro_pid=$second
+  kill -TERM "$second"
+  expect_exit 3 "SIGTERM to the second copy"
+  expect_no_payload
+  result1=$("$check" "$module" "$sound" 0) || fail "first copy: $result1"
+  result2=$("$check" "$module" "$sound2" 0) || fail "second copy: $result2"
+  grep -qv -e '^Warnung: ' -e '^CRITICAL: ' "$work/stderr" "$work/stderr2" && fail "a copy said more than the start-up warning"
+  echo "PASS: two copies played together and ended with code 0, no payload left; first: $result1; second: $result2"
 }
 
 scenario_record() {
@@ -153,7 +203,11 @@ scenario_record() {
 
 start_x
 case $scenario in
-  timing | loop | no_sound | exit_sigterm_during_box | record) "scenario_$scenario" ;;
+  timing | loop | no_sound | two_copies | record) "scenario_$scenario" ;;
   exit_escape | exit_close | exit_sigint | exit_sigterm) scenario_exit "${scenario#exit_}" ;;
+  exit_sigint_during_box | exit_sigterm_during_box)
+    scenario_exit_during_box "$(tr a-z A-Z <<<"${scenario#exit_sig}" | sed 's/_DURING_BOX//')" ;;
+  exit_sigint_before_music | exit_sigterm_before_music)
+    scenario_exit_before_music "$(tr a-z A-Z <<<"${scenario#exit_sig}" | sed 's/_BEFORE_MUSIC//')" ;;
   *) fail "unknown scenario" ;;
 esac
