@@ -250,7 +250,8 @@ bool IsCompleteSharedObject(const std::vector<unsigned char>& bytes) {
   if (bytes.size() < sizeof(Header)) return false;
   Header header;
   std::memcpy(&header, bytes.data(), sizeof header);
-  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != (__ELF_NATIVE_CLASS == 64 ? ELFCLASS64 : ELFCLASS32) ||
+  constexpr unsigned char kNativeClass = __ELF_NATIVE_CLASS == 64 ? ELFCLASS64 : ELFCLASS32;
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != kNativeClass ||
       header.e_type != ET_DYN || header.e_phentsize != sizeof(ProgramHeader) || header.e_phnum == 0)
     return false;
   const std::uint64_t size = bytes.size();
@@ -299,18 +300,13 @@ HMODULE LoadLibraryA(const std::string& path) {
       return reinterpret_cast<HMODULE>(builtin.get());
     }
   }
-  // A bare name is looked for where the system keeps its libraries.
-  if (path.find('/') == std::string::npos) {
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return 0;
-    std::lock_guard guard(libraries.lock);
-    ++libraries.loads[handle];
-    return reinterpret_cast<HMODULE>(handle);
-  }
   // A file is looked at first: the loader would block on a pipe, and it
-  // maps a file cut short past its end.
-  std::optional<std::vector<unsigned char>> bytes = ReadLibraryFile(path);
-  if (!bytes || !IsCompleteSharedObject(*bytes)) return 0;
+  // maps a file cut short past its end. (A bare name is looked for where the
+  // system keeps its libraries.)
+  if (path.find('/') != std::string::npos) {
+    std::optional<std::vector<unsigned char>> bytes = ReadLibraryFile(path);
+    if (!bytes || !IsCompleteSharedObject(*bytes)) return 0;
+  }
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return 0;
   std::lock_guard guard(libraries.lock);

@@ -1,6 +1,12 @@
 // Binding of the player library: all 23 entry points or none, the path the
 // library is loaded from, and one load for as long as it stays loaded.
 #include <gtest/gtest.h>
+#include <link.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
 
 #include <type_traits>
 
@@ -171,6 +177,78 @@ TEST(LibraryHandles, OnlyLoadedOnesAreAccepted) {
   EXPECT_FALSE(platform::FreeLibrary(handle)) << "a released handle is stale";
   EXPECT_EQ(platform::GetProcAddress(handle, "BASSMOD_Init"), nullptr);
 }
+
+// A library file reaches the loader only when it is a whole, regular file:
+// the loader maps a file cut short past its end (and the process dies at the
+// first touch there) and waits for ever on a pipe.
+// Where the last segment the loader maps ends in a shared object's bytes.
+std::size_t EndOfLoadedPart(const std::string& bytes) {
+  ElfW(Ehdr) header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < header.e_phnum; ++i) {
+    ElfW(Phdr) segment;
+    std::memcpy(&segment, bytes.data() + header.e_phoff + i * sizeof segment, sizeof segment);
+    if (segment.p_type == PT_LOAD) end = std::max<std::size_t>(end, segment.p_offset + segment.p_filesz);
+  }
+  return end;
+}
+
+struct LibraryFileCase {
+  const char* name;
+  std::function<void(const fs::path& at, const std::string& whole)> make;
+  bool loads;
+};
+void PrintTo(const LibraryFileCase& c, std::ostream* os) { *os << c.name; }
+
+class LibraryFiles : public ::testing::TestWithParam<LibraryFileCase> {};
+
+TEST_P(LibraryFiles, OnlyWholeRegularSharedObjectsAreLoaded) {
+  ScratchTree tree;
+  const fs::path at = tree.root() / "library.so";
+  GetParam().make(at, FakePlayerBytes());
+  platform::HMODULE handle = platform::LoadLibraryA(at.string());
+  EXPECT_EQ(handle != 0, GetParam().loads);
+  if (handle != 0) {
+    EXPECT_NE(platform::GetProcAddress(handle, "BASSMOD_Init"), nullptr);
+    EXPECT_TRUE(platform::FreeLibrary(handle));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Binding, LibraryFiles,
+    ::testing::Values(
+        LibraryFileCase{"whole", [](const fs::path& at, const std::string& whole) { WriteBytes(at, whole); }, true},
+        LibraryFileCase{"through_a_link",
+                        [](const fs::path& at, const std::string& whole) {
+                          WriteBytes(at.parent_path() / "real.so", whole);
+                          fs::create_symlink("real.so", at);
+                        },
+                        true},
+        LibraryFileCase{"cut_after_its_loaded_part",
+                        [](const fs::path& at, const std::string& whole) {
+                          WriteBytes(at, whole.substr(0, EndOfLoadedPart(whole)));
+                        },
+                        true},
+        LibraryFileCase{"cut_one_byte_short_of_its_loaded_part",
+                        [](const fs::path& at, const std::string& whole) {
+                          WriteBytes(at, whole.substr(0, EndOfLoadedPart(whole) - 1));
+                        },
+                        false},
+        LibraryFileCase{"cut_after_the_file_header",
+                        [](const fs::path& at, const std::string& whole) { WriteBytes(at, whole.substr(0, 64)); },
+                        false},
+        LibraryFileCase{"cut_inside_the_file_header",
+                        [](const fs::path& at, const std::string& whole) { WriteBytes(at, whole.substr(0, 20)); },
+                        false},
+        LibraryFileCase{"a_pipe", [](const fs::path& at, const std::string&) { ::mkfifo(at.c_str(), 0600); },
+                        false},
+        LibraryFileCase{"a_directory", [](const fs::path& at, const std::string&) { fs::create_directory(at); },
+                        false},
+        LibraryFileCase{"a_device",
+                        [](const fs::path& at, const std::string&) { fs::create_symlink("/dev/zero", at); },
+                        false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane::test
