@@ -8,19 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "ArtBlocks.h"
+#include "SourceFile.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::filesystem::path temporary = path;
@@ -43,7 +35,7 @@ int main(int argc, char** argv) {
   try {
     std::filesystem::path out = argv[2];
     std::filesystem::create_directories(out);
-    WriteFile(out / "dxFont.DIB.Data", corvane::art::GlyphSheetBlock(ReadFile(argv[1])));
+    WriteFile(out / "dxFont.DIB.Data", corvane::art::GlyphSheetBlock(corvane::art::ReadSourceFile(argv[1])));
     WriteFile(out / "cvnLogo.Picture.Data", corvane::art::LogoPictureBlock());
   } catch (const std::exception& e) {
     std::cerr << "corvane-artblocks: " << e.what() << '\n';

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -16,6 +15,7 @@
 #include "Logo.h"
 #include "PngWriter.h"
 #include "Preview.h"
+#include "SourceFile.h"
 
 namespace {
 
@@ -56,14 +56,6 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TyperPage PageFrom(const std::string& text) {
   TyperPage page;
   std::istringstream lines(text);
@@ -93,7 +85,7 @@ int main(int argc, char** argv) {
   }
   try {
     std::filesystem::create_directories(options.out);
-    const IndexedImage sheet = MakeGlyphSheet(ReadFile(options.glyphs));
+    const IndexedImage sheet = MakeGlyphSheet(ReadSourceFile(options.glyphs));
     const IndexedImage logo = MakeLogo();
     Write(options, "glyph-sheet.png", ToRgb(sheet));
     Write(options, "logo.png", ToRgb(logo));

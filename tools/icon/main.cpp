@@ -4,15 +4,14 @@
 //
 //   corvane-icon GLYPH-SOURCE OUTPUT.png
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "GlyphSheet.h"
 #include "Logo.h"
 #include "PngWriter.h"
 #include "Preview.h"
+#include "SourceFile.h"
 
 namespace {
 
@@ -22,14 +21,6 @@ constexpr int kIconSize = 64;
 constexpr int kGlyphScale = 3;
 constexpr int kFrame = 3;
 constexpr char kIconLetter = 'C';
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 RgbImage DrawIcon(const IndexedImage& sheet) {
   const Palette logo = LogoPalette();
@@ -59,7 +50,7 @@ int main(int argc, char** argv) {
     return EXIT_FAILURE;
   }
   try {
-    WritePng(argv[2], DrawIcon(MakeGlyphSheet(ReadFile(argv[1]))));
+    WritePng(argv[2], DrawIcon(MakeGlyphSheet(ReadSourceFile(argv[1]))));
     return EXIT_SUCCESS;
   } catch (const std::exception& e) {
     std::cerr << "corvane-icon: " << e.what() << '\n';
