@@ -159,6 +159,7 @@ void CaptureRun::writeMusic() {
     return !Interrupted();
   });
   if (!done) return;
+  progress.update("music ", frames, frames);
   file.commit();
   musicWritten = true;
 }
@@ -179,6 +180,7 @@ void CaptureRun::makeGif() {
     throw std::runtime_error("convert could not make " + outPath("intro.gif"));
   }
   file.commit();
+  progress.update("gif   ", 1, 1);
 }
 
 void CaptureRun::makeMp4() {
@@ -201,6 +203,7 @@ void CaptureRun::makeMp4() {
     throw std::runtime_error("ffmpeg could not make " + outPath("intro.mp4"));
   }
   file.commit();
+  progress.update("mp4   ", 1, 1);
 }
 
 }  // namespace corvane::capture

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace corvane::capture {
 
@@ -16,7 +17,8 @@ constexpr int kBarColumns = 30;
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
-ProgressBar::ProgressBar(std::FILE* out, bool enabled) : out(out), enabled(enabled) {}
+ProgressBar::ProgressBar(std::FILE* out, bool enabled, Now now)
+    : out(out), enabled(enabled), now(std::move(now)), started(this->now()) {}
 
 ProgressBar::~ProgressBar() { finish(); }
 
@@ -34,10 +36,10 @@ std::string ProgressBar::Render(const std::string& what, std::uint64_t done, std
 
 void ProgressBar::update(const std::string& what, std::uint64_t done, std::uint64_t total) {
   if (!enabled) return;
-  const Clock::time_point now = Clock::now();
-  if (now - started < kQuietTime) return;
-  if (drawn && now - lastDrawn < kRedrawTime && done < total) return;
-  lastDrawn = now;
+  const Clock::time_point time = now();
+  if (time - started < kQuietTime) return;
+  if (drawn && time - lastDrawn < kRedrawTime && done < total) return;
+  lastDrawn = time;
   // Clear to the end of the line: the step names differ in length.
   std::fprintf(out, "\r%s\033[K", Render(what, done, total, kBarColumns).c_str());
   std::fflush(out);

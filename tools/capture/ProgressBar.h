@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace corvane::capture {
@@ -14,14 +15,19 @@ class ProgressBar {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // `enabled` false: never draws (stderr is not a terminal).
-  ProgressBar(std::FILE* out, bool enabled);
+  using Now = std::function<Clock::time_point()>;
+
+  // `enabled` false: never draws (stderr is not a terminal). `now` tells the
+  // time; tests pass their own.
+  ProgressBar(std::FILE* out, bool enabled, Now now = Clock::now);
   // Ends the line if a bar was drawn.
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
 
-  // `done` of `total` units of the step named `what`.
+  // `done` of `total` units of the step named `what`. A step's last call
+  // should give `done` equal to `total`: that state is always drawn once the
+  // bar is showing, so a finished step never stays short of 100%.
   void update(const std::string& what, std::uint64_t done, std::uint64_t total);
   // Ends the bar's line, so that a message can follow on a line of its own.
   void finish();
@@ -32,8 +38,9 @@ class ProgressBar {
  private:
   std::FILE* out;
   bool enabled;
+  Now now;
   bool drawn = false;
-  Clock::time_point started = Clock::now();
+  Clock::time_point started;
   Clock::time_point lastDrawn{};
 };
 
