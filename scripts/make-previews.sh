@@ -2,7 +2,7 @@
 # Makes the README's pictures of the running intro with the capture tool:
 # docs/art/intro-frame.png (frame 150, the first page at full strength) and
 # docs/art/intro.gif (frames 101 to 420: the first page typed, faded and
-# replaced by the second). Needs ImageMagick's convert.
+# replaced by the second).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVANE_BUILD_DIR:-$root/build}

@@ -9,11 +9,9 @@ build=${CORVANE_BUILD_DIR:-$root/build}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   out="$PWD/corvane-capture"
   echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set): recording frames 101 to 400 instead." >&2
-  gif=()
-  command -v convert >/dev/null && gif=(--gif)
-  "$build/corvane-capture" --frames 101:400 --out "$out" "${gif[@]}"
+  "$build/corvane-capture" --frames 101:400 --out "$out" --gif
   echo "The frames (frame-000101.png ... frame-000400.png) and the music (music.wav) are in $out/" >&2
-  ((${#gif[@]})) && echo "The animation is $out/intro.gif" >&2
+  echo "The animation is $out/intro.gif" >&2
   exit 0
 fi
 exec "$build/corvane"

@@ -73,7 +73,7 @@ Options:
   --scale N            enlarge every picture N times (1-16), nearest neighbour
   --text FILE          show the pages of FILE in place of ./corvane.dll
   --gif                also write DIR/intro.gif, every second frame at
-                       31.25 frames a second (needs ImageMagick's convert)
+                       31.25 frames a second, looping
   --mp4                also write DIR/intro.mp4 with the sound (needs ffmpeg)
   -h, --help           show this text
 

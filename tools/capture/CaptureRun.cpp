@@ -13,6 +13,7 @@
 
 #include "ExternalProgram.h"
 #include "FrameWriter.h"
+#include "GifEncoder.h"
 #include "IntroRecorder.h"
 #include "Interruption.h"
 #include "MusicTrack.h"
@@ -29,7 +30,6 @@ namespace {
 // short ones, so it takes every second frame: 32 ms each, 3.2 hundredths,
 // given as 3, 3, 4, 3, 3, ... so that the sum stays in step.
 constexpr int kGifFrameStep = 2;
-constexpr int kGifMaxPictures = 2000;
 
 // The page text file the intro reads from its working directory; while the
 // intro starts, a private directory holding the chosen text is that directory.
@@ -84,13 +84,6 @@ std::string CaptureRun::FrameFileName(std::int32_t frame) {
 }
 
 void CaptureRun::run() {
-  if (options.gif) {
-    convert = FindProgram("convert");
-    if (convert.empty()) throw std::runtime_error("--gif needs ImageMagick's convert, which is not installed");
-    if ((options.lastFrame - options.firstFrame) / kGifFrameStep + 1 > kGifMaxPictures)
-      throw std::runtime_error("--gif is for short captures: at most " + std::to_string(kGifMaxPictures * kGifFrameStep) +
-                               " frames");
-  }
   if (options.mp4) {
     ffmpeg = FindProgram("ffmpeg");
     if (ffmpeg.empty()) throw std::runtime_error("--mp4 needs ffmpeg, which is not installed");
@@ -100,8 +93,6 @@ void CaptureRun::run() {
   recordFrames(text);
   if (Interrupted()) return;
   writeMusic();
-  if (Interrupted()) return;
-  if (options.gif) makeGif();
   if (Interrupted()) return;
   if (options.mp4) makeMp4();
 }
@@ -133,17 +124,36 @@ void CaptureRun::recordFrames(const std::string& text) {
     recorder.emplace(options.window);
   }
   FrameWriter writer(options.scale, std::thread::hardware_concurrency());
+  // The GIF is made as the frames come, from every second one.
+  std::optional<OutputFile> gifFile;
+  std::optional<GifEncoder> gif;
+  if (options.gif) {
+    gifFile.emplace(outPath("intro.gif"));
+    gif.emplace(options.scale);
+  }
+  int gifPictures = 0, gifShown = 0;  // pictures so far, and their time in hundredths
   while (recorder->frameNumber() < options.lastFrame) {
     if (Interrupted()) return;
     if (!recorder->nextFrame())
       throw std::runtime_error("the intro stopped at frame " + std::to_string(recorder->frameNumber()) +
                                " (see its message above)");
     const std::int32_t frame = recorder->frameNumber();
-    if (frame >= options.firstFrame)
-      writer.write(outPath(FrameFileName(frame)), recorder->screen());
+    if (frame >= options.firstFrame) {
+      ScreenPicture screen = recorder->screen();
+      if (gif && (frame - options.firstFrame) % kGifFrameStep == 0) {
+        const int until = static_cast<int>(++gifPictures * recorder->frameIntervalMs() * kGifFrameStep / 10);
+        gifFile->write(gif->add(screen, until - gifShown));
+        gifShown = until;
+      }
+      writer.write(outPath(FrameFileName(frame)), std::move(screen));
+    }
     progress.update("frames", static_cast<std::uint64_t>(frame), static_cast<std::uint64_t>(options.lastFrame));
   }
   writer.finish();
+  if (gif) {
+    gifFile->write(gif->finish());
+    gifFile->commit();
+  }
   musicStartMs = recorder->musicStartMs();
   frameIntervalMs = recorder->frameIntervalMs();
   lastFrameEndMs = recorder->frameTimeMs() + frameIntervalMs;
@@ -162,25 +172,6 @@ void CaptureRun::writeMusic() {
   progress.update("music ", frames, frames);
   file.commit();
   musicWritten = true;
-}
-
-void CaptureRun::makeGif() {
-  progress.update("gif   ", 0, 1);
-  OutputFile file(outPath("intro.gif"));
-  std::vector<std::string> argv{convert, "-loop", "0"};
-  int shown = 0;  // hundredths of a second given so far
-  for (std::int32_t frame = options.firstFrame, index = 1; frame <= options.lastFrame; frame += kGifFrameStep, ++index) {
-    const int until = static_cast<int>(index * frameIntervalMs * kGifFrameStep / 10);
-    argv.insert(argv.end(), {"-delay", std::to_string(until - shown), outPath(FrameFileName(frame))});
-    shown = until;
-  }
-  argv.insert(argv.end(), {"-layers", "Optimize", "gif:" + file.scratchPath()});
-  if (RunProgram(argv, Interrupted) != 0) {
-    if (Interrupted()) return;
-    throw std::runtime_error("convert could not make " + outPath("intro.gif"));
-  }
-  file.commit();
-  progress.update("gif   ", 1, 1);
 }
 
 void CaptureRun::makeMp4() {

@@ -1,5 +1,5 @@
 // One capture: the intro's frames as PNG files, its music as a WAV file and,
-// when asked, a GIF and an MP4 made from them.
+// when asked, a GIF made along with the frames and an MP4 made from them.
 #pragma once
 
 #include <cstdint>
@@ -27,14 +27,13 @@ class CaptureRun {
   std::string readTextFile() const;
   void recordFrames(const std::string& text);
   void writeMusic();
-  void makeGif();
   void makeMp4();
   std::string outPath(const std::string& name) const { return outDir + "/" + name; }
 
   CaptureOptions options;
   ProgressBar& progress;
   std::string outDir;  // absolute, so that a change of directory does not move it
-  std::string convert, ffmpeg;
+  std::string ffmpeg;
   std::optional<std::uint32_t> musicStartMs;
   std::uint32_t frameIntervalMs = 16;
   std::uint32_t lastFrameEndMs = 0;

@@ -1,5 +1,5 @@
-// Running the programs that turn the frames into an animation (ImageMagick's
-// convert, ffmpeg), which may or may not be installed.
+// Running the program that turns the frames into a film (ffmpeg), which may
+// or may not be installed.
 #pragma once
 
 #include <functional>
