@@ -279,7 +279,6 @@ void GifEncoder::writePending(std::vector<std::byte>& out) {
   else
     for (std::size_t at = 0; at < changed.size(); ++at)
       if (changed[at]) shown.pixels[at] = picture.pixels[at];
-  ++written;
   pending.reset();
 }
 

@@ -31,16 +31,12 @@ class GifEncoder {
   // The rest of the file. Nothing may be added afterwards.
   std::vector<std::byte> finish();
 
-  // Pictures written or waiting so far (equal neighbours counted once).
-  int pictures() const { return written + (pending ? 1 : 0); }
-
  private:
   void writePending(std::vector<std::byte>& out);
 
   int scale;
   bool headerWritten = false;
   bool finished = false;
-  int written = 0;
   std::optional<ScreenPicture> pending;
   int pendingDelay = 0;
   ScreenPicture shown;  // what a viewer shows after the pictures written
