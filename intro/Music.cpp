@@ -8,6 +8,7 @@
 #include "MusicStandIn.h"
 #include "Tallberg_Functions.h"
 #include "framework/SysUtils.h"
+#include "platform/AbruptEnd.h"
 #include "platform/Kernel32.h"
 
 namespace corvane {
@@ -46,6 +47,9 @@ void RememberWritten(const std::string& path, const platform::FileIdentity& iden
 // Deletes the file at `path` if there is one, unless this run wrote that
 // name and what is there now is another file. A failed deletion is ignored.
 void DeletePayloadFile(const std::string& path) {
+  // Whatever happens here, the file is no longer one to remove when the
+  // process has to end abruptly.
+  platform::ForgetOwned(path);
   if (path.empty() || !platform::FileExists(path)) return;
   const WrittenFile* written = FindWritten(path);
   if (written && platform::IdentityOf(path) != written->identity) return;
@@ -80,6 +84,7 @@ void SaveDataToFile(const std::string& path, std::span<const unsigned char> data
   if (file.Write(data.data(), data.size()) != data.size()) throw EWriteError(msg::SWriteError);
   if (!file.Commit()) throw EFCreateError(Format(msg::SFCreateError, path));
   RememberWritten(path, file.Identity());
+  platform::NoteOwnedFile(path, file.Identity());
   if (Application) Application->ProcessMessages();
 }
 
@@ -136,6 +141,7 @@ void ResetMusic() {
   MusicFilePath.clear();
   PlayerLibraryPath.clear();
   writtenFiles.clear();
+  platform::ForgetAllOwned();
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "SdlDisplay.h"
+#include "SdlEndRequests.h"
 #include "SdlWindowSystem.h"
 
 namespace corvane::platform {
@@ -21,6 +22,7 @@ class SdlClock : public Clock {
 class SdlBackend : public Backend {
  public:
   ~SdlBackend() override {
+    StopWatchingEndSignals();
     display_.reset();
     windows_.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
@@ -52,6 +54,10 @@ std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
   std::string drivers = (x11 && *x11) ? "x11" : "";
   if (wayland && *wayland) drivers += drivers.empty() ? "wayland" : ",wayland";
   SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+  // Signals to end are watched here (SdlEndRequests.h), before SDL or the
+  // graphics driver make threads of their own that would otherwise take them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  StartWatchingEndSignals();
   // Keep the desktop's compositor and screen saver as the user set them for a
   // windowed program; full screen is handled by the presentation code.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
@@ -63,14 +69,17 @@ std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
   mallopt(M_MMAP_THRESHOLD, 1 << 20);
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     error = SDL_GetError();
+    StopWatchingEndSignals();
     return nullptr;
   }
   std::string_view driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
   if (SDL_GetNumVideoDisplays() < 1 || driver == "offscreen" || driver == "dummy") {
     error = "no video display";
     SDL_Quit();
+    StopWatchingEndSignals();
     return nullptr;
   }
+  if (driver == "x11") WatchDisplayConnection();
   return std::make_unique<SdlBackend>();
 }
 

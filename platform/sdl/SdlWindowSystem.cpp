@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "SdlEndRequests.h"
+
 namespace corvane::platform {
 
 SdlWindowSystem::~SdlWindowSystem() {
@@ -206,6 +208,12 @@ bool SdlWindowSystem::translate(const SDL_Event& in, Event& out) const {
 }
 
 bool SdlWindowSystem::pollEvent(Event& event) {
+  // A signal asking the program to end is its quit event, once.
+  if (!quitSignalled_ && EndSignalsReceived() > 0) {
+    quitSignalled_ = true;
+    event = {EventKind::Quit, 0, 0, 0};
+    return true;
+  }
   if (!posted_.empty()) {
     event = posted_.front();
     posted_.pop_front();

@@ -52,6 +52,7 @@ class SdlWindowSystem : public WindowSystem {
   std::map<HWND, Entry> windows_;
   HWND nextHandle_ = 1;
   std::deque<Event> posted_;
+  bool quitSignalled_ = false;
   std::function<void(HWND)> beforeDestroy_;
 };
 

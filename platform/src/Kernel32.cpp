@@ -98,7 +98,7 @@ std::string FreshNameBeside(const std::string& path) {
 // link. An inode number freed by a deletion can be given to the next file
 // made there, so the kind of file and, where the file system keeps it, the
 // time of its making count too.
-std::optional<FileIdentity> IdentityAt(int dirFd, const char* path, int flags) {
+std::optional<FileIdentity> IdentityAt(int dirFd, const char* path, int flags) noexcept {
   struct statx info {};
   if (::statx(dirFd, path, flags | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) != 0)
     return std::nullopt;
@@ -227,8 +227,10 @@ bool FileExists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  return IdentityAt(AT_FDCWD, path.c_str(), 0);
+std::optional<FileIdentity> IdentityOf(const std::string& path) { return IdentityOf(path.c_str()); }
+
+std::optional<FileIdentity> IdentityOf(const char* path) noexcept {
+  return IdentityAt(AT_FDCWD, path, 0);
 }
 
 bool DeleteFileA(const std::string& path) { return ::unlink(path.c_str()) == 0; }

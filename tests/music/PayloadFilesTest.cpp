@@ -15,6 +15,7 @@
 #include "MusicTestSupport.h"
 #include "Tallberg_Functions.h"
 #include "framework/SysUtils.h"
+#include "platform/AbruptEnd.h"
 #include "platform/Kernel32.h"
 
 namespace corvane::test {
@@ -173,14 +174,20 @@ TEST_F(PayloadFiles, DeletionSkipsWhatIsGoneAndWhatAnotherCopyWrote) {
        },
        true, false},
   };
-  for (const Case& c : cases) {
-    SaveDataToFile(path, Block(100));
-    SaveDataToFile(module, Block(200));
-    c.meanwhile(path, module);
-    DeletePayloadFiles();
-    EXPECT_EQ(fs::exists(path), c.libraryLeft) << c.name;
-    EXPECT_EQ(fs::exists(module), c.moduleLeft) << c.name;
-    fs::remove(path);
+  // In order at exit, and abruptly (a second signal, the display lost):
+  // the same files go.
+  for (bool abrupt : {false, true}) {
+    for (const Case& c : cases) {
+      SaveDataToFile(path, Block(100));
+      SaveDataToFile(module, Block(200));
+      c.meanwhile(path, module);
+      if (abrupt) platform::RemoveOwned();
+      else DeletePayloadFiles();
+      EXPECT_EQ(fs::exists(path), c.libraryLeft) << c.name << (abrupt ? " abrupt" : "");
+      EXPECT_EQ(fs::exists(module), c.moduleLeft) << c.name << (abrupt ? " abrupt" : "");
+      fs::remove(path);
+      ResetMusic();
+    }
   }
 }
 

@@ -81,6 +81,8 @@ bool FileExists(const std::string& path);
 // The identity of what is at `path` (a link is not followed); nothing when
 // there is nothing.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+// The same, safe in a signal handler.
+std::optional<FileIdentity> IdentityOf(const char* path) noexcept;
 // Removes the name `path` (a link, not what it points to).
 bool DeleteFileA(const std::string& path);
 
