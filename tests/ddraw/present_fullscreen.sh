@@ -18,12 +18,13 @@ start_x "${screen_w}x${screen_h}x24"
 colour() {
   od -An -tx1 -j $(( ($2 * screen_w + $1) * 3 )) -N3 "$work/shot.rgb" | tr -d ' \n'
 }
-# expect NAME X Y RRGGBB ...: every listed pixel must have its colour.
+# expect NAME X Y RRGGBB ...: every listed pixel has its colour; else says
+# which one does not in `why`.
 expect() {
   local name=$1; shift
   while [ $# -gt 0 ]; do
     local got; got=$(colour "$1" "$2")
-    [ "$got" = "$3" ] || fail "$name: pixel ($1, $2) is $got, not $3"
+    [ "$got" = "$3" ] || { why="$name: pixel ($1, $2) is $got, not $3"; return 1; }
     shift 3
   done
 }
@@ -53,35 +54,47 @@ next() {
   [ "$1" = shown ] || echo next >&"$to_check"
   read -r -t 20 -u "$from_check" line || fail "no '$1' from the check program"
   [ "$line" = "$1" ] || fail "said '$line', not '$1'"
-  sleep 0.5
+}
+
+# The window is shown 320 x 240 about the centre (the window manager may
+# still be placing it when the program says it is shown).
+centred() {
+  before=$(placement) || { why="window not found"; return 1; }
+  read -r x y w h <<<"$before"
+  [ "$w" = 320 ] && [ "$h" = 240 ] || { why="window is ${w}x${h}, not 320x240"; return 1; }
+  local cx=$(( (screen_w - 320) / 2 )) cy=$(( (screen_h - 240) / 2 ))
+  (( x >= cx - 2 && x <= cx + 2 && y >= cy - 25 && y <= cy + 25 )) ||
+    { why="window at $x,$y, not about the centre $cx,$cy"; return 1; }
+}
+# Scaled 4x: picture pixel (x, y) covers screen (160 + 4x .. +3, 20 + 4y .. +3).
+full_screen_shown() {
+  shoot
+  expect "bars" 80 500 $black  1520 500 $black  800 10 $black  800 990 $black \
+                159 100 $black  1440 100 $black  800 19 $black  700 980 $black &&
+  expect "left column, four wide" 160 100 $yellow  163 100 $yellow  164 100 $red &&
+  expect "quadrants" 700 100 $red  900 100 $green  700 600 $blue  900 600 $white &&
+  expect "quadrant edges" 799 100 $red  800 100 $green  700 499 $red  700 500 $blue &&
+  expect "bottom row, four high" 700 975 $blue  700 976 $magenta  700 979 $magenta
+}
+back_in_place() {
+  after=$(placement) || { why="window not found after full screen"; return 1; }
+  [ "$after" = "$before" ] || { why="window at/size '$after' after full screen, was '$before'"; return 1; }
+}
+window_shown() {
+  shoot
+  expect "window, unscaled" $x $((y + 10)) $yellow  $((x + 1)) $((y + 10)) $red \
+         $((x + 200)) $((y + 10)) $green  $((x + 10)) $((y + 200)) $blue \
+         $((x + 200)) $((y + 200)) $white  $((x + 100)) $((y + 239)) $magenta \
+         $((x + 100)) $((y + 238)) $blue
 }
 
 next shown
-before=$(placement) || fail "window not found"
-read -r x y w h <<<"$before"
-[ "$w" = 320 ] && [ "$h" = 240 ] || fail "window is ${w}x${h}, not 320x240"
-cx=$(( (screen_w - 320) / 2 )) cy=$(( (screen_h - 240) / 2 ))
-(( x >= cx - 2 && x <= cx + 2 && y >= cy - 25 && y <= cy + 25 )) ||
-  fail "window at $x,$y, not about the centre $cx,$cy"
-
+wait_for 10 centred || fail "$why"
 next fullscreen
-shoot
-# Scaled 4x: picture pixel (x, y) covers screen (160 + 4x .. +3, 20 + 4y .. +3).
-expect "bars" 80 500 $black  1520 500 $black  800 10 $black  800 990 $black \
-              159 100 $black  1440 100 $black  800 19 $black  700 980 $black
-expect "left column, four wide" 160 100 $yellow  163 100 $yellow  164 100 $red
-expect "quadrants" 700 100 $red  900 100 $green  700 600 $blue  900 600 $white
-expect "quadrant edges" 799 100 $red  800 100 $green  700 499 $red  700 500 $blue
-expect "bottom row, four high" 700 975 $blue  700 976 $magenta  700 979 $magenta
-
+wait_for 10 full_screen_shown || fail "$why"
 next window
-after=$(placement) || fail "window not found after full screen"
-[ "$after" = "$before" ] || fail "window at/size '$after' after full screen, was '$before'"
-shoot
-expect "window, unscaled" $x $((y + 10)) $yellow  $((x + 1)) $((y + 10)) $red \
-       $((x + 200)) $((y + 10)) $green  $((x + 10)) $((y + 200)) $blue \
-       $((x + 200)) $((y + 200)) $white  $((x + 100)) $((y + 239)) $magenta \
-       $((x + 100)) $((y + 238)) $blue
+wait_for 10 back_in_place || fail "$why"
+wait_for 10 window_shown || fail "$why"
 
 echo next >&"$to_check"
 wait "$check_pid"; code=$?

@@ -20,13 +20,16 @@ declare -F fail >/dev/null || fail() {
 
 # Xvfb picks a free display itself and names it on fd 3 once it is ready.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xserver_pid=$!; pids+=($xserver_pid)
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || fail "Xvfb did not start"
   export DISPLAY=:$(head -n1 "$work/display")
   openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
-  sleep 0.5
+  # The window manager is ready once it has claimed the screen.
+  wait_for 10 window_manager_running || fail "openbox did not start"
 }
+window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # A top-level window by its exact name; prints its id.
 find_window() {
@@ -41,6 +44,20 @@ wait_window() {
     sleep 0.1
   done
   return 1
+}
+
+# wait_for SECONDS CHECK [ARGS...]: runs the check until it succeeds or the
+# time is up; gives the check's last answer. A check that fails says why in
+# the variable `why`. What a test checks is waited for this way, never slept
+# for: on a busy machine every step may take longer.
+wait_for() {
+  local until=$(( $(date +%s%N) / 1000000 + $1 * 1000 ))
+  shift
+  why=""
+  while ! "$@"; do
+    (( $(date +%s%N) / 1000000 >= until )) && return 1
+    sleep 0.1
+  done
 }
 
 # Screenshot of the whole screen: $work/shot.png and raw RGB bytes in
