@@ -15,8 +15,6 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
 #include <string>
 
 #include "framework/Forms.h"
@@ -24,6 +22,7 @@
 #include "headless/HeadlessBackend.h"
 #include "platform/DDraw.h"
 #include "platform/Platform.h"
+#include "RatioReporter.h"
 #include "sdl/SdlBackend.h"
 
 using namespace corvane;
@@ -174,39 +173,17 @@ BENCHMARK(BM_Sdl_Headless)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Corvane_Sdl)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Sdl_Sdl)->Unit(benchmark::kMicrosecond);
 
-// Prints, after the table, how many times the peer's time ours takes.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void printRatios() const {
-    const char* pairs[][3] = {
-        {"headless", "BM_Corvane_Headless", "BM_Sdl_Headless"},
-        {"sdl (dummy driver)", "BM_Corvane_Sdl", "BM_Sdl_Sdl"},
-    };
-    for (const auto& pair : pairs) {
-      auto ours = times_.find(pair[1]), peer = times_.find(pair[2]);
-      if (ours == times_.end() || peer == times_.end() || peer->second <= 0) continue;
-      std::printf("ratio %-20s fill + present 320x240x16: ours / SDL = %.2f\n", pair[0],
-                  ours->second / peer->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto flags = bench::OutputFlags::Parse(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
+  // How many times the peer's time ours takes, beside the results.
+  bench::RunWithRatios(flags,
+                       {{"headless fill + present 320x240x16", "BM_Corvane_Headless", "BM_Sdl_Headless"},
+                        {"sdl (dummy driver) fill + present 320x240x16", "BM_Corvane_Sdl", "BM_Sdl_Sdl"}},
+                       {"ours", "SDL"});
   benchmark::Shutdown();
   return 0;
 }

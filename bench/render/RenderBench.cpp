@@ -13,13 +13,12 @@
 //
 // Before timing, our frame is checked pixel by pixel against the same frame
 // composed by the renderer's generic routine on plain memory: the fast path
-// must be exact. At the end the time ratios corvane / sdl2 are printed.
+// must be exact. The time ratios corvane / sdl2 come with the results, in
+// the output format asked for (RatioReporter.h).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -27,6 +26,7 @@
 
 #include "GlyphSheet.h"
 #include "Logo.h"
+#include "RatioReporter.h"
 #include "graphics/DXRender.h"
 #include "graphics/DirectDrawSurface.h"
 #include "headless/HeadlessBackend.h"
@@ -298,28 +298,6 @@ void GlyphsSdl(benchmark::State& state, const Scene* scene, std::uint32_t sdlFor
   for (auto _ : state) sdl.DrawGlyphs();
 }
 
-// Console output as usual, plus each run's time per iteration by name.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void PrintRatios() const {
-    for (const char* pair : {"Frame/565", "Frame/8888", "Glyphs/565"}) {
-      auto ours = times_.find(std::string(pair) + "/corvane");
-      auto theirs = times_.find(std::string(pair) + "/sdl2");
-      if (ours != times_.end() && theirs != times_.end() && theirs->second > 0)
-        std::printf("%-11s corvane / sdl2 = %.3f\n", pair, ours->second / theirs->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -333,10 +311,14 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("Frame/8888/sdl2", FrameSdl, s8888, SDL_PIXELFORMAT_RGB888);
   benchmark::RegisterBenchmark("Glyphs/565/corvane", GlyphsOurs, s565);
   benchmark::RegisterBenchmark("Glyphs/565/sdl2", GlyphsSdl, s565, SDL_PIXELFORMAT_RGB565);
+  const auto flags = bench::OutputFlags::Parse(argc, argv);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  bench::RunWithRatios(flags,
+                       {{"Frame/565", "Frame/565/corvane", "Frame/565/sdl2"},
+                        {"Frame/8888", "Frame/8888/corvane", "Frame/8888/sdl2"},
+                        {"Glyphs/565", "Glyphs/565/corvane", "Glyphs/565/sdl2"}},
+                       {"corvane", "sdl2"});
   benchmark::Shutdown();
   FreeLibraryCache();
   platform::Uninstall();

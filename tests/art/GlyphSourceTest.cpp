@@ -25,7 +25,7 @@ TEST(GlyphSource, ReadsGlyphsWithTheirLinesAndPixels) {
   EXPECT_EQ(glyphs[0].name, 'A');
   EXPECT_EQ(glyphs[0].line, 3);
   EXPECT_EQ(glyphs[0].at(0, 3), GlyphPixel::Black);
-  EXPECT_EQ(glyphs[0].at(1, 3), GlyphPixel::LightGrey);
+  EXPECT_EQ(glyphs[0].at(1, 3), GlyphPixel::Edge);
   EXPECT_EQ(glyphs[0].at(2, 3), GlyphPixel::White);
   EXPECT_EQ(glyphs[0].at(16, 3), GlyphPixel::Black);
   EXPECT_EQ(glyphs[0].at(0, 4), GlyphPixel::White);

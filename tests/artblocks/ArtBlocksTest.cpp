@@ -60,7 +60,8 @@ TEST_F(ArtBlocks, TheGlyphSheetBlockHasItsStoredLayout) {
       if (outside || tile >= 43) {
         ASSERT_EQ(v, 0) << "white at " << x << "," << y;
       } else {
-        ASSERT_LE(v, 2) << "glyph tiles use white, light grey and black only, at " << x << "," << y;
+        // Light grey (entry 1) stays in the table but would glint on the logo.
+        ASSERT_TRUE(v == 0 || v == 2) << "glyph tiles use white and black only, at " << x << "," << y;
       }
     }
   }

@@ -14,8 +14,11 @@ class GlyphPictures : public IntroFixture {
   ScratchDirectory dir;
 };
 
+// A source pixel's colour on the sheet as 0x00RRGGBB (the sheet's entries are
+// greys).
 std::uint32_t Level(art::GlyphPixel p) {
-  return p == art::GlyphPixel::White ? 0xFFFFFF : p == art::GlyphPixel::LightGrey ? 0xF0F0F0 : 0;
+  static const art::Palette palette = art::GlyphSheetPalette();
+  return palette[art::SheetIndexOf(p)].red * 0x010101u;
 }
 
 // 0x00RRGGBB as a colour value (red in the lowest byte).

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "GlyphSheet.h"
 #include "GlyphSource.h"
 #include "PageText.h"
 #include "graphics/DIB.h"
@@ -81,6 +82,7 @@ inline std::uint32_t Blend(int level, std::uint32_t under, int alpha) {
 // by the wave's phase.
 inline std::vector<std::uint32_t> PageScreen(TDIB& logo, const std::array<std::string, 6>& lines, int phase,
                                              int alpha = 255) {
+  static const art::Palette sheetPalette = art::GlyphSheetPalette();
   std::vector<std::uint32_t> screen = LogoScreen(logo);
   if (alpha <= 0) return screen;
   for (int r = 1; r <= 6; ++r) {
@@ -91,10 +93,11 @@ inline std::vector<std::uint32_t> PageScreen(TDIB& logo, const std::array<std::s
       int top = r * 17 + 100 + (c % 2 ? -w : w), left = c * 17;
       for (int y = 0; y < 17; ++y)
         for (int x = 0; x < 17; ++x) {
-          art::GlyphPixel p = glyph->at(x, y);
-          if (p == art::GlyphPixel::White) continue;
+          // The sheet's white is transparent; its other entries are greys.
+          const std::uint8_t index = art::SheetIndexOf(glyph->at(x, y));
+          if (index == art::SheetWhite) continue;
           std::uint32_t& pixel = screen[static_cast<std::size_t>((top + y) * 320 + left + x)];
-          int level = p == art::GlyphPixel::Black ? 0 : 240;
+          int level = sheetPalette[index].red;
           pixel = alpha >= 255 ? static_cast<std::uint32_t>(level * 0x010101) : Blend(level, pixel, alpha);
         }
     }

@@ -29,15 +29,6 @@ std::map<char, GlyphGrid> IndexByName(const std::string& text) {
   return byName;
 }
 
-std::uint8_t SheetIndexOf(GlyphPixel pixel) {
-  switch (pixel) {
-    case GlyphPixel::LightGrey: return SheetLightGrey;
-    case GlyphPixel::Black: return SheetBlack;
-    case GlyphPixel::White: break;
-  }
-  return SheetWhite;
-}
-
 }  // namespace
 
 Palette GlyphSheetPalette() {
@@ -46,6 +37,15 @@ Palette GlyphSheetPalette() {
   palette[SheetWhite] = Grey(255);
   palette[SheetLightGrey] = Grey(240);
   return palette;
+}
+
+std::uint8_t SheetIndexOf(GlyphPixel pixel) {
+  switch (pixel) {
+    case GlyphPixel::Black: return SheetBlack;
+    case GlyphPixel::Edge:
+    case GlyphPixel::White: break;
+  }
+  return SheetWhite;
 }
 
 IndexedImage MakeGlyphSheet(const std::string& glyphSourceText) {

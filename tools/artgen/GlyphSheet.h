@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "GlyphSource.h"
 #include "IndexedImage.h"
 
 namespace corvane::art {
@@ -36,8 +37,16 @@ constexpr TileOrigin SheetTileOrigin(int tile) {
   return {((tile - 1) % SheetColumns) * SheetTileSize, ((tile - 1) / SheetColumns) * SheetTileSize};
 }
 
-// Entry 0 white, entry 1 light grey (240), entries 2 to 15 black.
+// Entry 0 white, entry 1 light grey (240), entries 2 to 15 black. The stored sheet keeps
+// entry 1, but no glyph uses it (see SheetIndexOf).
 Palette GlyphSheetPalette();
+
+// The sheet's entry for a pixel of the glyph source: white, or black for the letter. A
+// softening edge pixel is left to the background: the sheet's white is the transparent
+// colour, so the logo's own grey shows there. Light grey would soften an edge on a white
+// ground, but on the logo (192 and darker) it is brighter than everything around it and
+// glints at the round letters' corners.
+std::uint8_t SheetIndexOf(GlyphPixel pixel);
 
 // Builds the sheet from glyph source text (see GlyphSource.h). The text must define every
 // glyph of SheetTileOrder and nothing else; faults raise GlyphSourceError.

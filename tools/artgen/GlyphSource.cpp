@@ -37,7 +37,7 @@ bool IsFiller(std::string_view line) { return line.empty() || line.front() == ';
 std::optional<GlyphPixel> PixelOf(char c) {
   switch (c) {
     case '.': return GlyphPixel::White;
-    case '+': return GlyphPixel::LightGrey;
+    case '+': return GlyphPixel::Edge;
     case '#': return GlyphPixel::Black;
     default: return std::nullopt;
   }

@@ -12,14 +12,14 @@ namespace corvane::art {
 // The glyph source is plain text. Each glyph is a header line "glyph X", X being the one
 // character the glyph shows, followed by exactly 17 rows of 17 pixel characters:
 //   '.'  white (the transparent background)
-//   '+'  light grey (a softening edge pixel)
+//   '+'  a softening edge pixel (its colour on the sheet: SheetIndexOf in GlyphSheet.h)
 //   '#'  black (the letter)
 // Blank lines and lines starting with ';' may stand between glyphs, not inside a grid.
 // A trailing carriage return or trailing blanks on a line are ignored.
 
 inline constexpr int GlyphSize = 17;
 
-enum class GlyphPixel : std::uint8_t { White = 0, LightGrey = 1, Black = 2 };
+enum class GlyphPixel : std::uint8_t { White = 0, Edge = 1, Black = 2 };
 
 struct GlyphGrid {
   char name = 0;
