@@ -5,8 +5,19 @@
 # before or after.
 work=$(mktemp -d)
 pids=()
+# Whether a process is there and not a zombie.
+running() { local state; state=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${state#Z}" = "$state" ]; }
+# The latest started first, so that a program ends while its X server is
+# still there (one that loses its display first may never end); a process
+# that has not ended a second after being asked is killed.
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  local i p
+  for (( i = ${#pids[@]} - 1; i >= 0; i-- )); do
+    p=${pids[i]}
+    kill "$p" 2>/dev/null || continue
+    for _ in $(seq 20); do running "$p" || break; sleep 0.05; done
+    kill -9 "$p" 2>/dev/null
+  done
   wait 2>/dev/null
   rm -rf "$work"
 }
