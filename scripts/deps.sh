@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   xvfb xauth xdotool x11-utils openbox imagemagick sox
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 missing=()
 for p in "${packages[@]}"; do

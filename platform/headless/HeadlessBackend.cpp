@@ -1,6 +1,8 @@
 #include "HeadlessBackend.h"
 
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace corvane::platform {
@@ -31,6 +33,7 @@ const HeadlessWindow& HeadlessWindowSystem::at(HWND window) const {
 HWND HeadlessWindowSystem::createWindow(const WindowDesc& desc) {
   HWND handle = nextHandle_++;
   windows_[handle].desc = desc;
+  windows_[handle].position = monitors_.front().origin;
   return handle;
 }
 
@@ -39,15 +42,17 @@ void HeadlessWindowSystem::destroyWindow(HWND window) { windows_.erase(window); 
 void HeadlessWindowSystem::showWindow(HWND window, bool centred) {
   HeadlessWindow& w = at(window);
   w.visible = true;
-  // A window shown while it covers the desktop is centred for when it
-  // comes back to its own size.
-  if (centred && w.fullScreen) {
-    w.windowedPosition = {(desktop_.width - w.windowedSize.width) / 2,
-                          (desktop_.height - w.windowedSize.height) / 2};
-  } else if (centred) {
-    w.position = {(desktop_.width - w.desc.clientWidth) / 2,
-                  (desktop_.height - w.desc.clientHeight) / 2};
-  }
+  // Centred on the monitor the window is on. A window shown while it covers
+  // its monitor is centred for when it comes back to its own size.
+  const HeadlessMonitor monitor = monitorOf(window);
+  auto centre = [&](Size size) {
+    return Point{monitor.origin.x + (monitor.size.width - size.width) / 2,
+                 monitor.origin.y + (monitor.size.height - size.height) / 2};
+  };
+  if (centred && w.fullScreen)
+    w.windowedPosition = centre(w.windowedSize);
+  else if (centred)
+    w.position = centre({w.desc.clientWidth, w.desc.clientHeight});
   if (focusOnShow_ && !hasFocus_) {
     hasFocus_ = true;
     queue_.push_back({EventKind::Activate, window, 0, 0});
@@ -78,7 +83,42 @@ Size HeadlessWindowSystem::clientSize(HWND window) const {
   return {w.desc.clientWidth, w.desc.clientHeight};
 }
 
-Point HeadlessWindowSystem::clientOrigin(HWND window) const { return at(window).position; }
+Point HeadlessWindowSystem::clientOrigin(HWND window) const {
+  Point position = at(window).position;
+  Point monitor = monitorOf(window).origin;
+  return {position.x - monitor.x, position.y - monitor.y};
+}
+
+Size HeadlessWindowSystem::desktopSize() const {
+  for (const auto& [handle, w] : windows_)
+    if (w.visible) return monitorOf(handle).size;
+  return monitors_.front().size;
+}
+
+void HeadlessWindowSystem::setMonitors(std::vector<HeadlessMonitor> monitors) {
+  if (monitors.empty()) throw std::invalid_argument("a desktop has at least one monitor");
+  monitors_ = std::move(monitors);
+}
+
+HeadlessMonitor HeadlessWindowSystem::monitorOf(HWND window) const {
+  const HeadlessWindow& w = at(window);
+  const std::int64_t x = std::int64_t{w.position.x} + w.desc.clientWidth / 2;
+  const std::int64_t y = std::int64_t{w.position.y} + w.desc.clientHeight / 2;
+  const HeadlessMonitor* nearest = &monitors_.front();
+  double nearestDistance = HUGE_VAL;
+  for (const HeadlessMonitor& m : monitors_) {
+    if (x >= m.origin.x && x < std::int64_t{m.origin.x} + m.size.width && y >= m.origin.y &&
+        y < std::int64_t{m.origin.y} + m.size.height)
+      return m;
+    const auto dx = static_cast<double>(x - (std::int64_t{m.origin.x} + m.size.width / 2));
+    const auto dy = static_cast<double>(y - (std::int64_t{m.origin.y} + m.size.height / 2));
+    if (dx * dx + dy * dy < nearestDistance) {
+      nearest = &m;
+      nearestDistance = dx * dx + dy * dy;
+    }
+  }
+  return *nearest;
+}
 
 void HeadlessWindowSystem::schedule(std::uint32_t atMs, const Event& event) {
   scheduled_.emplace(atMs, event);
@@ -127,11 +167,12 @@ bool HeadlessWindowSystem::setFullScreen(HWND window, bool fullScreen) {
   HeadlessWindow& w = it->second;
   if (fullScreen == w.fullScreen) return true;
   if (fullScreen) {
+    const HeadlessMonitor monitor = monitorOf(window);
     w.windowedPosition = w.position;
     w.windowedSize = {w.desc.clientWidth, w.desc.clientHeight};
-    w.position = {0, 0};
-    w.desc.clientWidth = desktop_.width;
-    w.desc.clientHeight = desktop_.height;
+    w.position = monitor.origin;
+    w.desc.clientWidth = monitor.size.width;
+    w.desc.clientHeight = monitor.size.height;
   } else {
     w.position = w.windowedPosition;
     w.desc.clientWidth = w.windowedSize.width;

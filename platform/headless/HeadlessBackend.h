@@ -21,11 +21,17 @@ struct RecordedMessageBox {
   std::uint32_t style = 0;
 };
 
+// A monitor of the headless desktop: its top-left on the desktop and its size.
+struct HeadlessMonitor {
+  Point origin;
+  Size size;
+};
+
 struct HeadlessWindow {
   WindowDesc desc;
   bool visible = false;
   bool cursorVisible = true;
-  Point position;  // top-left of the client area
+  Point position;  // top-left of the client area on the desktop (not on its monitor)
   bool fullScreen = false;
   Point windowedPosition;  // where the window was before it covered the desktop
   Size windowedSize;
@@ -60,7 +66,7 @@ class HeadlessWindowSystem : public WindowSystem {
   bool isVisible(HWND window) const override;
   Size clientSize(HWND window) const override;
   Point clientOrigin(HWND window) const override;
-  Size desktopSize() const override { return desktop_; }
+  Size desktopSize() const override;
   bool pollEvent(Event& event) override;
   void waitEvent() override;
   void postEvent(const Event& event) override { queue_.push_back(event); }
@@ -75,9 +81,19 @@ class HeadlessWindowSystem : public WindowSystem {
   std::size_t windowCount() const { return windows_.size(); }
   const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
   void clearMessageBoxes() { boxes_.clear(); }
-  void setDesktopSize(Size size) { desktop_ = size; }
-  // Covers the desktop with the window (client area at 0,0, the desktop's
-  // size), or puts it back where it was; false for an unknown window.
+  // One monitor of this size at the desktop's top-left.
+  void setDesktopSize(Size size) { monitors_ = {{{0, 0}, size}}; }
+  // Several monitors side by side or apart; new windows open on the first,
+  // as on a desktop's primary monitor. At least one.
+  void setMonitors(std::vector<HeadlessMonitor> monitors);
+  // The monitor a window is on: the one under its client area's centre,
+  // else the nearest one.
+  HeadlessMonitor monitorOf(HWND window) const;
+  // Puts the client area at this point of the desktop, as the user does by
+  // dragging the window.
+  void moveWindow(HWND window, Point desktopPosition) { at(window).position = desktopPosition; }
+  // Covers the monitor the window is on (client area at its top-left, its
+  // size), or puts the window back where it was; false for an unknown window.
   bool setFullScreen(HWND window, bool fullScreen);
   std::size_t pendingEvents() const { return queue_.size(); }
   // Activation follows the first shown window, as a desktop gives the
@@ -99,7 +115,7 @@ class HeadlessWindowSystem : public WindowSystem {
   std::multimap<std::uint32_t, Event> scheduled_;
   std::deque<Event> queue_;
   std::vector<RecordedMessageBox> boxes_;
-  Size desktop_{1920, 1080};
+  std::vector<HeadlessMonitor> monitors_{{{0, 0}, {1920, 1080}}};
   bool focusOnShow_ = true;
   bool quitWhenIdle_ = true;
   bool hasFocus_ = false;

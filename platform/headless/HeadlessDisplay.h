@@ -1,5 +1,5 @@
-// The screen without a display: full screen only moves the window over the
-// desktop, the vertical blank comes at once, and every presented frame is
+// The screen without a display: full screen only moves the window over its
+// monitor, the vertical blank comes at once, and every presented frame is
 // kept for reading back.
 #pragma once
 

@@ -13,7 +13,8 @@ SdlDisplay::~SdlDisplay() {
 
 int SdlDisplay::refreshRate() const {
   SDL_DisplayMode mode{};
-  if (SDL_GetCurrentDisplayMode(0, &mode) != 0 || mode.refresh_rate <= 0) return 60;
+  if (SDL_GetCurrentDisplayMode(windows_->desktopDisplay(), &mode) != 0 || mode.refresh_rate <= 0)
+    return 60;
   return mode.refresh_rate;
 }
 

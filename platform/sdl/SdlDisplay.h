@@ -1,6 +1,6 @@
 // The screen on the real desktop: each window shows its pictures through an
-// SDL renderer with one streaming texture; full screen covers the desktop
-// ("desktop full screen") and scales the picture, never touching the
+// SDL renderer with one streaming texture; full screen covers the window's
+// monitor ("desktop full screen") and scales the picture, never touching the
 // monitor's own mode.
 #pragma once
 

@@ -48,7 +48,11 @@ SDL_Window* SdlWindowSystem::sdlWindow(HWND window) const {
 void SdlWindowSystem::showWindow(HWND window, bool centred) {
   SDL_Window* w = sdlWindow(window);
   if (!w) return;
-  if (centred) SDL_SetWindowPosition(w, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  // Centred on the monitor the window is on (a new window is on the first).
+  if (centred) {
+    int centre = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(displayOf(window)));
+    SDL_SetWindowPosition(w, centre, centre);
+  }
   SDL_ShowWindow(w);
   SDL_RaiseWindow(w);
 }
@@ -120,16 +124,37 @@ Size SdlWindowSystem::clientSize(HWND window) const {
   return size;
 }
 
+// SDL counts window places on the whole desktop; the screen counts them on
+// the window's own monitor.
 Point SdlWindowSystem::clientOrigin(HWND window) const {
   Point origin;
-  if (SDL_Window* w = sdlWindow(window)) SDL_GetWindowPosition(w, &origin.x, &origin.y);
+  SDL_Window* w = sdlWindow(window);
+  if (!w) return origin;
+  SDL_GetWindowPosition(w, &origin.x, &origin.y);
+  SDL_Rect bounds{};
+  if (SDL_GetDisplayBounds(displayOf(window), &bounds) == 0) {
+    origin.x -= bounds.x;
+    origin.y -= bounds.y;
+  }
   return origin;
 }
 
 Size SdlWindowSystem::desktopSize() const {
   SDL_DisplayMode mode{};
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
+  if (SDL_GetDesktopDisplayMode(desktopDisplay(), &mode) != 0) return {};
   return {mode.w, mode.h};
+}
+
+int SdlWindowSystem::displayOf(HWND window) const {
+  SDL_Window* w = sdlWindow(window);
+  int index = w ? SDL_GetWindowDisplayIndex(w) : -1;
+  return index < 0 ? 0 : index;
+}
+
+int SdlWindowSystem::desktopDisplay() const {
+  for (const auto& [handle, entry] : windows_)
+    if (SDL_GetWindowFlags(entry.window) & SDL_WINDOW_SHOWN) return displayOf(handle);
+  return 0;
 }
 
 HWND SdlWindowSystem::handleOf(Uint32 sdlWindowId) const {

@@ -34,6 +34,11 @@ class SdlWindowSystem : public WindowSystem {
 
   // The SDL window behind a handle, for the presentation code.
   SDL_Window* sdlWindow(HWND window) const;
+  // The display (monitor) a window is on; 0 when SDL cannot tell.
+  int displayOf(HWND window) const;
+  // The display the emulated screen stands for: that of the first visible
+  // window, else the first display.
+  int desktopDisplay() const;
   // Notes where a window's client area stands before it covers the desktop;
   // the next frame change after it returns puts the client area back there.
   void rememberPlace(HWND window);

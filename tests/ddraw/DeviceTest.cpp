@@ -153,6 +153,15 @@ TEST_F(DeviceTest, ModesAreTheClassicOnesAndTheDesktopsAtThreeDepths) {
 
   windows().setDesktopSize({640, 480});  // one of the classic sizes: not offered twice
   EXPECT_EQ(Enumerate(*device_, nullptr).size(), 24u);
+
+  // On a desktop of several monitors, the desktop's size is that of the
+  // monitor the window is on.
+  windows().setMonitors({{{0, 0}, {640, 480}}, {{640, -200}, {1600, 900}}});
+  windows().moveWindow(window_, {640 + 300, 100});
+  modes = Enumerate(*device_, nullptr);
+  ASSERT_EQ(modes.size(), 27u);
+  EXPECT_EQ(modes.back().dwWidth, 1600u);
+  EXPECT_EQ(modes.back().dwHeight, 900u);
 }
 
 TEST_F(DeviceTest, EnumerationFilterAndCancel) {

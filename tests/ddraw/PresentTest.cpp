@@ -1,4 +1,6 @@
 // What reaches the window: frames read back from the headless display.
+#include <optional>
+
 #include "DDrawFixture.h"
 
 namespace corvane::test {
@@ -49,18 +51,43 @@ class PresentTest : public DDrawFixture {
   }
 };
 
+// The screen is the monitor the window is on: on a desktop of several, the
+// window's place counts from its own monitor's top-left.
 TEST_F(PresentTest, InAWindowTheWindowShowsItsPartOfTheScreen) {
-  ASSERT_EQ(device_->SetCooperativeLevel(window_, DDSCL_NORMAL), DD_OK);
-  ComPtr<DirectDrawSurface> primary = makePrimary();
-  ComPtr<DirectDrawSurface> back = patternedBackBuffer(PixelFormat::xrgb8888());
-  EXPECT_EQ(display().frameCount(), 0u);  // drawing off screen shows nothing
-  RECT at{160, 120, 480, 360};            // the window's client area on the screen
-  ASSERT_EQ(primary->Blt(&at, back.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(display().frameCount(), 1u);
-  const PresentedFrame& frame = display().lastFrame();
-  EXPECT_EQ(frame.window, window_);
-  EXPECT_FALSE(frame.fullScreen);
-  expectPattern(frame, PixelFormat::xrgb8888());
+  struct Row {
+    const char* name;
+    std::vector<HeadlessMonitor> monitors;  // empty: the fixture's one 640 x 480 monitor
+    std::optional<Point> moveTo;            // the client area's new place on the desktop
+    Point onScreen;                         // where that is on the window's monitor
+  } rows[] = {
+      {"centred on the only monitor", {}, {}, {160, 120}},
+      {"dragged onto a monitor right of the first",
+       {{{0, 0}, {640, 480}}, {{640, 0}, {800, 600}}}, Point{740, 50}, {100, 50}},
+      {"on a monitor left of and above the first",
+       {{{0, 0}, {640, 480}}, {{-800, -600}, {800, 600}}}, Point{-700, -500}, {100, 100}},
+      {"on the first monitor, which is right of the second",
+       {{{1024, 0}, {640, 480}}, {{0, 0}, {1024, 768}}}, Point{1024 + 10, 20}, {10, 20}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (!row.monitors.empty()) windows().setMonitors(row.monitors);
+    if (row.moveTo) windows().moveWindow(window_, *row.moveTo);
+    device_.reset();
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, device_, IID_IDirectDraw7), DD_OK);
+    ASSERT_EQ(device_->SetCooperativeLevel(window_, DDSCL_NORMAL), DD_OK);
+    ComPtr<DirectDrawSurface> primary = makePrimary();
+    const std::uint64_t frames = display().frameCount();
+    ComPtr<DirectDrawSurface> back = patternedBackBuffer(PixelFormat::xrgb8888());
+    EXPECT_EQ(display().frameCount(), frames);  // drawing off screen shows nothing
+    EXPECT_EQ(windows().clientOrigin(window_), row.onScreen);
+    RECT at{row.onScreen.x, row.onScreen.y, row.onScreen.x + 320, row.onScreen.y + 240};
+    ASSERT_EQ(primary->Blt(&at, back.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(display().frameCount(), frames + 1);
+    const PresentedFrame& frame = display().lastFrame();
+    EXPECT_EQ(frame.window, window_);
+    EXPECT_FALSE(frame.fullScreen);
+    expectPattern(frame, PixelFormat::xrgb8888());
+  }
 }
 
 TEST_F(PresentTest, WhatLiesBeyondTheScreenIsBlack) {

@@ -1,6 +1,9 @@
 // The display component: its options, its failures and what it presents.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "DisplayFixture.h"
 #include "graphics/DirectDraw.h"
 
@@ -138,48 +141,88 @@ TEST_F(DisplayFixture, BackBufferFallsBackToSystemMemory) {
 
 // --- The back buffer and what reaches the screen.
 
-TEST_F(DisplayFixture, WindowBackBufferHasTheDesktopFormat) {
-  dxDraw_->Initialize();
-  TDirectDrawSurface& surface = *dxDraw_->Surface();
-  EXPECT_EQ(surface.Width(), 320);
-  EXPECT_EQ(surface.Height(), 240);
-  EXPECT_EQ(surface.BitCount(), 32);
-  EXPECT_EQ(surface.Pixel(5, 5), 0u) << "made black";
+// Desktops the window and the full screen are shown on: the screen is the
+// monitor the window is on, wherever that monitor stands on the desktop.
+struct Desktop {
+  const char* name;
+  std::vector<HeadlessMonitor> monitors;  // empty: the fixture's one 1280 x 960 monitor
+  std::optional<Point> moveTo;            // the client area's new place on the desktop
+};
+const Desktop kDesktops[] = {
+    {"one monitor", {}, {}},
+    {"a laptop panel right of an external screen",
+     {{{0, 0}, {1920, 1080}}, {{1920, 0}, {1366, 768}}}, Point{1920 + 500, 300}},
+    {"a second monitor left of and above the first",
+     {{{0, 0}, {1280, 960}}, {{-1024, -768}, {1024, 768}}}, Point{-1000, -700}},
+};
 
-  surface.Fill(0x00FF8000);
-  const std::uint64_t before = screen().frameCount();
-  dxDraw_->Flip();
-  EXPECT_EQ(screen().frameCount(), before + 1) << "one presentation per flip";
-  const PresentedFrame& frame = screen().lastFrame();
-  EXPECT_FALSE(frame.fullScreen);
-  EXPECT_TRUE(frame.vsync) << "the flip waited for the vertical blank";
-  EXPECT_EQ(screen().blankWaits(), 0u) << "and waited once";
-  ASSERT_EQ(frame.width, 320);
-  ASSERT_EQ(frame.height, 240);
-  EXPECT_EQ(frame.at(0, 0) & 0xFFFFFF, 0xFF8000u);
-  EXPECT_EQ(frame.at(319, 239) & 0xFFFFFF, 0xFF8000u);
+TEST_F(DisplayFixture, WindowBackBufferHasTheDesktopFormat) {
+  for (const Desktop& desktop : kDesktops) {
+    SCOPED_TRACE(desktop.name);
+    if (!desktop.monitors.empty()) windows().setMonitors(desktop.monitors);
+    if (desktop.moveTo) windows().moveWindow(form_->Handle(), *desktop.moveTo);
+    dxDraw_->Initialize();
+    TDirectDrawSurface& surface = *dxDraw_->Surface();
+    EXPECT_EQ(surface.Width(), 320);
+    EXPECT_EQ(surface.Height(), 240);
+    EXPECT_EQ(surface.BitCount(), 32);
+    EXPECT_EQ(surface.Pixel(5, 5), 0u) << "made black";
+
+    surface.Fill(0x00FF8000);
+    const std::uint64_t before = screen().frameCount();
+    const std::uint64_t waits = screen().blankWaits();
+    dxDraw_->Flip();
+    EXPECT_EQ(screen().frameCount(), before + 1) << "one presentation per flip";
+    const PresentedFrame& frame = screen().lastFrame();
+    EXPECT_FALSE(frame.fullScreen);
+    EXPECT_TRUE(frame.vsync) << "the flip waited for the vertical blank";
+    EXPECT_EQ(screen().blankWaits(), waits) << "and waited once";
+    ASSERT_EQ(frame.width, 320);
+    ASSERT_EQ(frame.height, 240);
+    EXPECT_EQ(frame.at(0, 0) & 0xFFFFFF, 0xFF8000u);
+    EXPECT_EQ(frame.at(319, 239) & 0xFFFFFF, 0xFF8000u);
+    dxDraw_->Finalize();
+  }
 }
 
+// Full screen covers the monitor the window is on and shows the whole
+// picture there; leaving it puts the window back.
 TEST_F(DisplayFixture, FullScreenBackBufferIs16Bits) {
-  goFullScreen();
-  dxDraw_->Initialize();
-  EXPECT_TRUE(screen().isFullScreen());
-  DisplayMode mode = screen().currentMode();
-  EXPECT_EQ(mode.width, 320);
-  EXPECT_EQ(mode.height, 240);
-  EXPECT_EQ(mode.bitCount(), 16);
-  TDirectDrawSurface& surface = *dxDraw_->Surface();
-  EXPECT_EQ(surface.BitCount(), 16);
-  EXPECT_EQ(surface.SurfaceDesc().ddpfPixelFormat.dwGBitMask, 0x07E0u);
+  for (const Desktop& desktop : kDesktops) {
+    SCOPED_TRACE(desktop.name);
+    if (!desktop.monitors.empty()) windows().setMonitors(desktop.monitors);
+    if (desktop.moveTo) windows().moveWindow(form_->Handle(), *desktop.moveTo);
+    const HeadlessMonitor monitor = windows().monitorOf(form_->Handle());
+    const Point windowed = windows().window(form_->Handle())->position;
+    goFullScreen();
+    dxDraw_->Initialize();
+    EXPECT_TRUE(screen().isFullScreen());
+    const HeadlessWindow& window = *windows().window(form_->Handle());
+    EXPECT_EQ(window.position, monitor.origin);
+    EXPECT_EQ(window.desc.clientWidth, monitor.size.width);
+    EXPECT_EQ(window.desc.clientHeight, monitor.size.height);
+    DisplayMode mode = screen().currentMode();
+    EXPECT_EQ(mode.width, 320);
+    EXPECT_EQ(mode.height, 240);
+    EXPECT_EQ(mode.bitCount(), 16);
+    TDirectDrawSurface& surface = *dxDraw_->Surface();
+    EXPECT_EQ(surface.BitCount(), 16);
+    EXPECT_EQ(surface.SurfaceDesc().ddpfPixelFormat.dwGBitMask, 0x07E0u);
 
-  surface.Fill(0xF800);
-  dxDraw_->Flip();
-  const PresentedFrame& frame = screen().lastFrame();
-  EXPECT_TRUE(frame.fullScreen);
-  EXPECT_EQ(frame.at(160, 120) & 0xFFFFFF, 0xFF0000u);
+    surface.Fill(0xF800);
+    dxDraw_->Flip();
+    const PresentedFrame& frame = screen().lastFrame();
+    EXPECT_TRUE(frame.fullScreen);
+    for (auto [x, y] : {std::pair{0, 0}, {160, 120}, {319, 239}})
+      EXPECT_EQ(frame.at(x, y) & 0xFFFFFF, 0xFF0000u) << x << "," << y;
 
-  dxDraw_->Finalize();
-  EXPECT_FALSE(screen().isFullScreen());
+    dxDraw_->Finalize();
+    EXPECT_FALSE(screen().isFullScreen());
+    EXPECT_EQ(windows().window(form_->Handle())->position, windowed);
+    TDXDrawOptions options = dxDraw_->Options();
+    options.Exclude(doFullScreen);
+    dxDraw_->SetOptions(options);
+  }
 }
 
 TEST_F(DisplayFixture, PaintShowsTheFrameWithoutWaiting) {

@@ -5,8 +5,19 @@
 # before or after.
 work=$(mktemp -d)
 pids=()
+# Whether a process is there and not a zombie.
+running() { local state; state=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${state#Z}" = "$state" ]; }
+# The latest started first, so that a program ends while its X server is
+# still there (one that loses its display first may never end); a process
+# that has not ended a second after being asked is killed.
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  local i p
+  for (( i = ${#pids[@]} - 1; i >= 0; i-- )); do
+    p=${pids[i]}
+    kill "$p" 2>/dev/null || continue
+    for _ in $(seq 20); do running "$p" || break; sleep 0.05; done
+    kill -9 "$p" 2>/dev/null
+  done
   wait 2>/dev/null
   rm -rf "$work"
 }
@@ -30,6 +41,63 @@ start_x() {
   wait_for 10 window_manager_running || fail "openbox did not start"
 }
 window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# A real X server with two monitors side by side: LEFT (WxH) at the
+# desktop's top-left and, right of it, PRIMARY (WxH), the one programs open
+# on, as a laptop panel right of an external screen. Xvfb's heads all stand
+# at (0, 0), so this is Xorg with the dummy video driver, its outputs placed
+# through RandR. Both sizes must be among the driver's modes (1024x768,
+# 1280x1024, ...). Without Xorg or the driver the script is skipped (77).
+start_x_two_heads() {
+  local left=$1 primary=$2
+  if ! command -v Xorg >/dev/null || ! command -v xrandr >/dev/null ||
+     [ ! -e /usr/lib/xorg/modules/drivers/dummy_drv.so ]; then
+    echo "SKIP: needs Xorg, its dummy video driver and xrandr"
+    exit 77
+  fi
+  cat >"$work/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 4096 2048
+  EndSubSection
+EndSection
+CONF
+  Xorg -noreset -nolisten tcp -displayfd 3 -config "$work/xorg.conf" -logfile "$work/xorg.log" \
+    3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || fail "Xorg did not start: $(tail -5 "$work/xorg.log" 2>/dev/null)"
+  export DISPLAY=:$(head -n1 "$work/display")
+  xrandr --addmode DUMMY1 "$left" &&
+    xrandr --output DUMMY1 --mode "$left" --pos 0x0 \
+           --output DUMMY0 --mode "$primary" --pos "${left%x*}x0" --primary ||
+    fail "cannot place the two heads"
+  # The monitors as "WxH+X+Y NAME;" each, the primary first.
+  heads() { xrandr --listmonitors | awk 'NR > 1 { print $3, $4 }' | sed 's|/[0-9]*||g' | tr '\n' ';'; }
+  local want="$primary+${left%x*}+0 DUMMY0;$left+0+0 DUMMY1;"
+  for _ in $(seq 100); do [ "$(heads)" = "$want" ] && break; sleep 0.05; done
+  [ "$(heads)" = "$want" ] || fail "the heads are '$(heads)', not '$want'"
+  openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
+  # The window manager is up once it names itself on the root window.
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.05
+  done
+}
 
 # A top-level window by its exact name; prints its id.
 find_window() {

@@ -6,8 +6,10 @@
 // force, exclusive use, surface loss and the pacing of presentation.
 //
 // Full-screen display modes are emulated: setting one makes a window cover
-// the desktop and show the mode's picture scaled; the real monitor mode is
-// never changed, so leaving full screen can never leave the desktop wrong.
+// the monitor it is on and show the mode's picture scaled; the real monitor
+// mode is never changed, so leaving full screen can never leave the desktop
+// wrong. On a desktop of several monitors, the screen is the monitor of the
+// program's window (see WindowSystem::clientOrigin).
 #pragma once
 
 #include <cstdint>
@@ -59,6 +61,7 @@ class Display {
   virtual ~Display();
 
   // --- What the backend supplies.
+  // The size of the monitor the screen stands for.
   virtual Size desktopSize() const = 0;
   virtual PixelFormat desktopFormat() const { return PixelFormat::xrgb8888(); }
   virtual int refreshRate() const { return 60; }
@@ -76,7 +79,7 @@ class Display {
   DisplayMode currentMode() const;
   bool isFullScreen() const { return fullScreen_.has_value(); }
   HWND fullScreenWindow() const { return fullScreenWindow_; }
-  // Makes `window` cover the desktop and show pictures of the mode's size;
+  // Makes `window` cover its monitor and show pictures of the mode's size;
   // false when the backend cannot. Every surface is lost by a mode change.
   bool setMode(HWND window, const DisplayMode& mode);
   // Back to the desktop's mode, the window to its place.

@@ -83,8 +83,15 @@ class WindowSystem {
 
   virtual bool isVisible(HWND window) const = 0;
   virtual Size clientSize(HWND window) const = 0;
-  // Top-left of the client area in desktop coordinates.
+  // The screen a program draws on stands for one monitor: the one its window
+  // is on. A desktop of several monitors is seen from there, so that a
+  // window on a monitor right of or below another still lies on the screen.
+  //
+  // Top-left of the client area on the monitor the window is on, counted
+  // from that monitor's top-left.
   virtual Point clientOrigin(HWND window) const = 0;
+  // The size of the monitor the program's first visible window is on (with
+  // no window shown, that of the first monitor).
   virtual Size desktopSize() const = 0;
 
   // Takes the next waiting event; false when none is waiting.
