@@ -70,6 +70,10 @@ std::int32_t StrToInt(std::string_view text) {
   // Only digits may follow; from_chars alone would also take a second sign.
   bool digitsOnly = !rest.empty();
   for (char c : rest) digitsOnly = digitsOnly && c >= '0' && c <= '9';
+  // The value counts, not the spelling: leading zeros are dropped before the
+  // length check that keeps the conversion inside 64 bits.
+  if (digitsOnly)
+    while (rest.size() > 1 && rest.front() == '0') rest.remove_prefix(1);
   std::int64_t value = 0;
   if (digitsOnly && rest.size() <= 11) {
     auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);

@@ -45,7 +45,14 @@ INSTANTIATE_TEST_SUITE_P(Framework, StrToIntCases,
                                            IntCase{"-", false, 0}, IntCase{"1 ", false, 0},
                                            IntCase{"--1", false, 0}, IntCase{"+-1", false, 0},
                                            IntCase{"0x10", false, 0}, IntCase{"1e3", false, 0},
-                                           IntCase{"zwei", false, 0}));
+                                           IntCase{"zwei", false, 0},
+                                           // Leading zeros count for nothing, however many.
+                                           IntCase{"000000000002", true, 2},
+                                           IntCase{"-000000000002147483648", true, INT32_MIN},
+                                           IntCase{"0000000000000000", true, 0},
+                                           IntCase{"000000000002147483648", false, 0},
+                                           IntCase{"0000000000099999999999", false, 0},
+                                           IntCase{"00000000000000x1", false, 0}));
 
 TEST(Framework, FormatFillsTheDirectivesInOrder) {
   EXPECT_EQ(Format(msg::SFCreateError, "/tmp/x"), "Datei /tmp/x kann nicht erstellt werden");

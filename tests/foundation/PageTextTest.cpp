@@ -135,6 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {{3, "line 03"}, {4, kSame}, {13, kSame}}, {}},
         LoadCase{"last_line_without_line_end", "CVNTYPER\r\n1\r\n\"tail\"", true, 1,
                  {{1, "tail"}}, {}},
+        // Three pages, as without a file, but the file's own text.
+        LoadCase{"three_pages", Crlf({"CVNTYPER", "3"}) + NumberedTextLines(19), true, 3,
+                 {{1, "line 01"}, {18, "line 18"}, {19, "line 19"}, {20, kSame}}, {}},
+        LoadCase{"page_count_with_leading_zeros", Crlf({"CVNTYPER", "000000000002"}) + NumberedTextLines(13),
+                 true, 2, {{13, "line 13"}, {14, kSame}}, {}},
         LoadCase{"page_count_zero_is_held_at_one", Crlf({"CVNTYPER", "0"}), true, 1, {}, {}},
         LoadCase{"page_count_eleven_is_held_at_ten", Crlf({"CVNTYPER", "11"}), true, 10, {}, {}},
         LoadCase{"page_count_negative_is_held_at_one", Crlf({"CVNTYPER", "-3"}), true, 1, {}, {}},
