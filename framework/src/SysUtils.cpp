@@ -86,8 +86,11 @@ std::int32_t StrToInt(std::string_view text) {
 }
 
 bool FileExists(const std::string& path) {
+  // Only a regular file (or a link to one) is there to be read. A FIFO would
+  // block its reader for ever, a device or a socket holds no text: any of
+  // them at the name is a file that is not there, as a directory is.
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 }  // namespace corvane

@@ -1,6 +1,9 @@
 // The framework pieces the intro leans on: number conversion, messages,
 // ownership, the text file reader and the message loop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -139,6 +142,20 @@ TEST(TextFile, OpeningOrReadingFailuresRaiseTheInputOutputError) {
     EXPECT_EQ(e.ErrorCode, EISDIR);
     EXPECT_EQ(e.Message(), "E/A-Fehler 21");
   }
+  // A FIFO (here one that holds a line and keeps a writer, so that opening it
+  // as a file would not block but read the line) is a file that is not there.
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  const int writer = ::open("pipe", O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, "line\r\n", 6), 6);
+  TTextFile pipe("pipe");
+  try {
+    pipe.Reset();
+    ADD_FAILURE() << "a FIFO opened as text: " << pipe.ReadLn();
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode, ENOENT);
+  }
+  ::close(writer);
 }
 
 class LoopTest : public HeadlessFixture {};
