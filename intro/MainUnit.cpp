@@ -70,8 +70,15 @@ void TfrmMain::FormCreate(TObject*) {
     MessageDlg(NoTextFileMessage, TMsgDlgType::mtWarning, 0);
     PageCount = 3;
   }
-  SaveDataToFile(GetTempDirectory() + PlayerLibraryName, PlayerLibraryData);
-  SaveDataToFile(GetTempDirectory() + ModuleFileName, ModuleData);
+  // With no safe place for the payload the intro runs without music and says
+  // nothing, as for any other music failure; the waiting messages are handled
+  // all the same.
+  if (const std::string directory = GetTempDirectory(); !directory.empty()) {
+    SaveDataToFile(directory + PlayerLibraryName, PlayerLibraryData);
+    SaveDataToFile(directory + ModuleFileName, ModuleData);
+  } else {
+    Application->ProcessMessages();
+  }
   dxTimer->SetEnabled(false);
   DoubleBuffered = true;
   ImageList->Items().MakeColorTable();

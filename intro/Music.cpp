@@ -1,5 +1,6 @@
 // The intro's music: the payload files in the temporary directory, and the
 // player started at the music frame and stopped at exit.
+#include <filesystem>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -24,6 +25,8 @@ constexpr std::uint32_t kTempPathBuffer = 1024;
 
 // The files SaveDataToFile wrote in this run, in order, with what each was.
 // A name that another copy of the intro wrote over since is theirs now.
+// Names are kept as absolute, normal paths, so that "BassMod.DLL" and
+// "./BassMod.DLL" are one file to the check.
 struct WrittenFile {
   std::string path;
   platform::FileIdentity identity;
@@ -33,26 +36,36 @@ std::vector<WrittenFile> writtenFiles;
 // Set by a program that records the intro and renders the music itself.
 MusicStandIn musicStandIn;
 
+std::string SamePlace(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
 const WrittenFile* FindWritten(const std::string& path) {
+  const std::string place = SamePlace(path);
   for (const WrittenFile& file : writtenFiles)
-    if (file.path == path) return &file;
+    if (file.path == place) return &file;
   return nullptr;
 }
 
 void RememberWritten(const std::string& path, const platform::FileIdentity& identity) {
-  std::erase_if(writtenFiles, [&](const WrittenFile& file) { return file.path == path; });
-  writtenFiles.push_back({path, identity});
+  const std::string place = SamePlace(path);
+  std::erase_if(writtenFiles, [&](const WrittenFile& file) { return file.path == place; });
+  writtenFiles.push_back({place, identity});
 }
 
-// Deletes the file at `path` if there is one, unless this run wrote that
-// name and what is there now is another file. A failed deletion is ignored.
+// Deletes the file at `path` only while it is the very file this run wrote
+// there: what another copy of the intro (or anyone) put at the name since,
+// and a name this run never wrote, are left alone. A failed deletion is
+// ignored.
 void DeletePayloadFile(const std::string& path) {
+  if (path.empty()) return;
   // Whatever happens here, the file is no longer one to remove when the
   // process has to end abruptly.
-  platform::ForgetOwned(path);
-  if (path.empty() || !platform::FileExists(path)) return;
+  platform::ForgetOwned(SamePlace(path));
   const WrittenFile* written = FindWritten(path);
-  if (written && platform::IdentityOf(path) != written->identity) return;
+  if (!written || platform::IdentityOf(path) != written->identity) return;
   platform::DeleteFileA(path);
 }
 
@@ -68,6 +81,10 @@ std::string GetTempDirectory() {
     if (length >= buffer.size()) length = 0;
   }
   buffer.resize(length);
+  // Without a temporary directory the payload goes to the current directory,
+  // but only to one that no other user can write: the library is loaded from
+  // there and would run their code. Otherwise there is no place for it.
+  if (buffer.empty()) return platform::UnsharedCurrentDirectory().value_or(std::string());
   return buffer;
 }
 
@@ -84,7 +101,7 @@ void SaveDataToFile(const std::string& path, std::span<const unsigned char> data
   if (file.Write(data.data(), data.size()) != data.size()) throw EWriteError(msg::SWriteError);
   if (!file.Commit()) throw EFCreateError(Format(msg::SFCreateError, path));
   RememberWritten(path, file.Identity());
-  platform::NoteOwnedFile(path, file.Identity());
+  platform::NoteOwnedFile(SamePlace(path), file.Identity());
   if (Application) Application->ProcessMessages();
 }
 
@@ -93,14 +110,19 @@ void DeleteMusicFiles() {
   DeletePayloadFile(PlayerLibraryPath);
 }
 
+// The fresh directory made for the payload, if one was, goes with it.
 void DeletePayloadFiles() {
   for (auto it = writtenFiles.rbegin(); it != writtenFiles.rend(); ++it) DeletePayloadFile(it->path);
   writtenFiles.clear();
+  platform::RemoveFreshTemporaryDirectory();
 }
 
 bool StartMusic(const std::string& directory, const std::string& libraryFileName,
                 const std::string& modulePath) {
   if (musicStandIn) return musicStandIn();
+  // No place for the payload: nothing was written, and nothing is loaded
+  // from wherever a bare name would lead.
+  if (directory.empty()) return false;
   if (!LoadPlayerLibrary(directory, libraryFileName)) {
     UnloadPlayerLibrary();
     return false;
@@ -141,6 +163,7 @@ void ResetMusic() {
   MusicFilePath.clear();
   PlayerLibraryPath.clear();
   writtenFiles.clear();
+  platform::RemoveFreshTemporaryDirectory();
   platform::ForgetAllOwned();
 }
 

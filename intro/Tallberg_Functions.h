@@ -67,8 +67,10 @@ extern bool MusicLoaded;
 extern std::string MusicFilePath;
 extern std::string PlayerLibraryPath;
 
-// The user's private temporary directory, ending in "/"; empty when there is
-// none (the payload files then go to the current directory).
+// The user's private temporary directory, ending in "/". When there is none,
+// the current directory (as an absolute path ending in "/") if it is the
+// user's own and nobody else can write it; else empty: there is no place for
+// the payload, and the intro runs without music, saying nothing.
 std::string GetTempDirectory();
 
 // Makes `data` the whole content of the file at `path`, replacing whatever
@@ -79,23 +81,26 @@ std::string GetTempDirectory();
 void SaveDataToFile(const std::string& path, std::span<const unsigned char> data);
 
 // Deletes the module file and then the library file of the music that was
-// loaded, each only where there is one and it is not a file another running
-// copy of the intro has put there since.
+// loaded, each only while it is the very file this run wrote there (however
+// the path is spelled), never one another running copy of the intro has put
+// there since.
 void DeleteMusicFiles();
 
 // Deletes what is left of the files SaveDataToFile wrote in this run, the
-// last written first, on the same terms as DeleteMusicFiles.
+// last written first, on the same terms as DeleteMusicFiles; then the fresh
+// temporary directory made for them, if one was and it is empty now.
 void DeletePayloadFiles();
 
 // Loads the player library from `directory`, initialises the player, loads
 // the module at `modulePath` and starts it. True when the music plays; when
-// not, the intro simply stays silent.
+// not, the intro simply stays silent. An empty `directory` (no place for the
+// payload) loads nothing.
 bool StartMusic(const std::string& directory, const std::string& libraryFileName,
                 const std::string& modulePath);
 
 // At exit: stops the music and shuts the player down, releases the library
 // and deletes its files (when the music was started); then deletes whatever
-// is left of the payload files in every case.
+// is left of the payload files (and their fresh directory) in every case.
 void StopMusic();
 
 // Back to the state at program start, for tests and tools that run the intro

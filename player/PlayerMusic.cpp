@@ -16,6 +16,11 @@ namespace corvane::player {
 
 namespace {
 
+// No module comes near this; more is refused as memory the player will not
+// take, before anything is read (a file of gigabytes would take its size in
+// memory and half a minute first).
+constexpr off_t kLargestModule = off_t{64} << 20;
+
 // Reads "length" bytes from "offset" of a file (length 0: to the end). Only
 // a regular file is read: a pipe or a device would block or never end.
 int readFile(const char* path, std::uint32_t offset, std::uint32_t length, std::vector<std::byte>& bytes) {
@@ -26,6 +31,10 @@ int readFile(const char* path, std::uint32_t offset, std::uint32_t length, std::
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && offset <= info.st_size) {
     const off_t available = info.st_size - offset;
     const off_t wanted = length == 0 ? available : std::min<off_t>(length, available);
+    if (wanted > kLargestModule) {
+      ::close(fd);
+      return PLAYER_ERROR_MEMORY;
+    }
     try {
       bytes.resize(static_cast<std::size_t>(wanted));
       std::size_t done = 0;

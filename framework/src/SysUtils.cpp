@@ -70,6 +70,10 @@ std::int32_t StrToInt(std::string_view text) {
   // Only digits may follow; from_chars alone would also take a second sign.
   bool digitsOnly = !rest.empty();
   for (char c : rest) digitsOnly = digitsOnly && c >= '0' && c <= '9';
+  // The value counts, not the spelling: leading zeros are dropped before the
+  // length check that keeps the conversion inside 64 bits.
+  if (digitsOnly)
+    while (rest.size() > 1 && rest.front() == '0') rest.remove_prefix(1);
   std::int64_t value = 0;
   if (digitsOnly && rest.size() <= 11) {
     auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
@@ -82,8 +86,11 @@ std::int32_t StrToInt(std::string_view text) {
 }
 
 bool FileExists(const std::string& path) {
+  // Only a regular file (or a link to one) is there to be read. A FIFO would
+  // block its reader for ever, a device or a socket holds no text: any of
+  // them at the name is a file that is not there, as a directory is.
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 }  // namespace corvane

@@ -1,5 +1,9 @@
 #include "framework/TextFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "framework/SysUtils.h"
@@ -13,8 +17,27 @@ constexpr int kLF = '\n';
 }  // namespace
 
 void TTextFile::Reset() {
-  file_.reset(std::fopen(path_.c_str(), "rb"));
-  if (!file_) throw InOutError(errno);
+  file_.reset();
+  // Opened without waiting, so that a FIFO put at the name (even after the
+  // caller looked) cannot block the start waiting for a writer; only a
+  // regular file is read. Anything else is a file that is not there, a
+  // directory the error reading one gives.
+  const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw InOutError(errno);
+  struct stat info {};
+  int error = 0;
+  if (::fstat(fd, &info) != 0)
+    error = errno;
+  else if (!S_ISREG(info.st_mode))
+    error = S_ISDIR(info.st_mode) ? EISDIR : ENOENT;
+  else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    error = errno;
+  if (error == 0) file_.reset(::fdopen(fd, "rb"));
+  if (!file_) {
+    if (error == 0) error = errno;
+    ::close(fd);
+    throw InOutError(error);
+  }
 }
 
 int TTextFile::take() {

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/AbruptEnd.h"
 #include "platform/DDraw.h"
 
 namespace corvane::platform {
@@ -68,15 +69,63 @@ std::optional<std::string> RuntimeDirectory() {
   return dir;
 }
 
+std::string TemporaryBase() { return DirectoryFromEnvironment("TMPDIR").value_or("/tmp"); }
+
+std::string OwnDirectoryName() { return "corvane-" + std::to_string(::geteuid()); }
+
 // ${TMPDIR:-/tmp}/corvane-<uid>, made private when missing. One that is there
 // already is only taken when it is private: another user may have made it (to
-// plant files in it) or opened it up.
-std::optional<std::string> OwnTemporaryDirectory() {
-  std::string base = DirectoryFromEnvironment("TMPDIR").value_or("/tmp");
-  std::string dir = WithTrailingSeparator(base) + "corvane-" + std::to_string(::geteuid());
+// plant files in it) or opened it up. Libraries must be loadable from it.
+std::optional<std::string> OwnTemporaryDirectory(const std::string& base) {
+  std::string dir = WithTrailingSeparator(base) + OwnDirectoryName();
   if (::mkdir(dir.c_str(), S_IRWXU) != 0 && errno != EEXIST) return std::nullopt;
-  if (!IsPrivateDirectory(dir)) return std::nullopt;
+  if (!IsPrivateDirectory(dir) || !AllowsProgramCode(dir)) return std::nullopt;
   return dir;
+}
+
+// The directory this process made in place of its own temporary directory,
+// with what it was, so that only that directory is ever removed again.
+struct MadeDirectory {
+  std::mutex lock;
+  std::string base, path;
+  FileIdentity identity;
+};
+MadeDirectory& madeDirectory() {
+  static MadeDirectory made;
+  return made;
+}
+
+void ForgetMadeDirectory(MadeDirectory& made, bool remove) {
+  if (!made.path.empty()) ForgetOwned(made.path);
+  if (remove && !made.path.empty() && IdentityOf(made.path) == made.identity) ::rmdir(made.path.c_str());
+  made.base.clear();
+  made.path.clear();
+  made.identity = FileIdentity{};
+}
+
+// ${TMPDIR:-/tmp}/corvane-<uid>.XXXXXX, a name nobody could take in advance,
+// made private (0700) once and used for the rest of the run, for when the
+// usual directory cannot be had.
+std::optional<std::string> FreshTemporaryDirectory(const std::string& base) {
+  MadeDirectory& made = madeDirectory();
+  std::lock_guard guard(made.lock);
+  if (!made.path.empty() && made.base == base && IsPrivateDirectory(made.path) &&
+      IdentityOf(made.path) == made.identity)
+    return made.path;
+  ForgetMadeDirectory(made, true);
+  std::string pattern = WithTrailingSeparator(base) + OwnDirectoryName() + ".XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
+  std::optional<FileIdentity> identity = IdentityOf(pattern);
+  if (!identity || !IsPrivateDirectory(pattern) || !AllowsProgramCode(pattern)) {
+    ::rmdir(pattern.c_str());
+    return std::nullopt;
+  }
+  made.base = base;
+  made.path = pattern;
+  made.identity = *identity;
+  // Removed again at exit, even when the process cannot end in order.
+  NoteOwnedDirectory(pattern);
+  return pattern;
 }
 
 // A name nobody can guess in advance, for a file made beside `path`.
@@ -158,7 +207,9 @@ std::shared_ptr<BuiltinLibrary> FindBuiltin(LoadedLibraries& libraries, const st
 
 std::uint32_t GetTempPathA(std::uint32_t bufferLength, char* buffer) {
   std::optional<std::string> dir = RuntimeDirectory();
-  if (!dir) dir = OwnTemporaryDirectory();
+  const std::string base = TemporaryBase();
+  if (!dir) dir = OwnTemporaryDirectory(base);
+  if (!dir) dir = FreshTemporaryDirectory(base);
   if (!dir) return 0;
   std::string path = WithTrailingSeparator(*dir);
   if (path.size() >= UINT32_MAX) return 0;
@@ -166,6 +217,30 @@ std::uint32_t GetTempPathA(std::uint32_t bufferLength, char* buffer) {
   if (buffer == nullptr || length + 1 > bufferLength) return length + 1;
   std::memcpy(buffer, path.c_str(), length + 1);
   return length;
+}
+
+void RemoveFreshTemporaryDirectory() {
+  MadeDirectory& made = madeDirectory();
+  std::lock_guard guard(made.lock);
+  ForgetMadeDirectory(made, true);
+}
+
+std::optional<std::string> UnsharedCurrentDirectory() {
+  std::string path(256, '\0');
+  while (::getcwd(path.data(), path.size()) == nullptr) {
+    if (errno != ERANGE) return std::nullopt;
+    path.resize(path.size() * 2);
+  }
+  path.resize(std::strlen(path.c_str()));
+  // The name must still lead to the directory the process is in.
+  struct stat here {}, named {};
+  if (::stat(".", &here) != 0 || ::stat(path.c_str(), &named) != 0 || here.st_dev != named.st_dev ||
+      here.st_ino != named.st_ino)
+    return std::nullopt;
+  if (!S_ISDIR(here.st_mode) || here.st_uid != ::geteuid() || (here.st_mode & (S_IWGRP | S_IWOTH)) != 0 ||
+      ::access(".", W_OK | X_OK) != 0 || !AllowsProgramCode("."))
+    return std::nullopt;
+  return WithTrailingSeparator(path);
 }
 
 ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)) {

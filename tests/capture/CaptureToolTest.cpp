@@ -1,6 +1,9 @@
 // corvane-capture run as a program, the way a user runs it.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,9 +60,9 @@ int Shell(const std::string& command, const fs::path& dir) {
 }
 
 // Runs the tool with `args` in `dir`, its output kept in files.
-Result Capture(const std::string& args, const fs::path& dir) {
+Result Capture(const std::string& args, const fs::path& dir, const std::string& wrapper = "") {
   const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-  const int status = Shell("'" + kTool + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null", dir);
+  const int status = Shell(wrapper + "'" + kTool + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null", dir);
   Result result{status, ReadText(out), ReadText(err)};
   fs::remove(out);
   fs::remove(err);
@@ -95,12 +98,34 @@ void ExpectSamePicture(const fs::path& captured, const fs::path& reference, int 
 
 // --- The command line -------------------------------------------------------
 
+// Something other than a file, made as "node" in the directory first.
+enum class Node { None, Fifo, Socket, Directory };
+
 struct CommandCase {
   const char* name;
   const char* args;
   int status;
   const char* says;  // in stdout for --help, else in stderr
+  Node node = Node::None;
 };
+
+void Make(Node node, const fs::path& path) {
+  switch (node) {
+    case Node::None: break;
+    case Node::Fifo: ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); break;
+    case Node::Socket: {
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      ASSERT_LT(path.string().size(), sizeof address.sun_path);
+      std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+      EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+      ::close(fd);
+      break;
+    }
+    case Node::Directory: fs::create_directory(path); break;
+  }
+}
 void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
 
 class CaptureCommandLine : public ::testing::TestWithParam<CommandCase> {};
@@ -108,10 +133,14 @@ class CaptureCommandLine : public ::testing::TestWithParam<CommandCase> {};
 TEST_P(CaptureCommandLine, AnswersAndWritesNothing) {
   const CommandCase& c = GetParam();
   Scratch scratch;
-  const Result result = Capture(c.args, scratch.path);
+  ASSERT_NO_FATAL_FAILURE(Make(c.node, scratch.path / "node"));
+  // A tool that waits on a FIFO for ever is stopped (status 124) rather
+  // than holding up the tests.
+  const Result result = Capture(c.args, scratch.path, "timeout -k 10 300 ");
   EXPECT_EQ(result.status, c.status) << result.err;
   EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.says), std::string::npos) << result.out << result.err;
-  EXPECT_TRUE(FilesIn(scratch.path).empty()) << "no output directory, no file";
+  const std::vector<std::string> made = c.node == Node::None ? std::vector<std::string>{} : std::vector<std::string>{"node"};
+  EXPECT_EQ(FilesIn(scratch.path), made) << "no output directory, no file";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,7 +159,13 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"value_missing", "--out", 2, "--out needs a value"},
         CommandCase{"out_under_a_file", "--out /etc/passwd/frames --frames 101:101", 1, "cannot make the directory"},
         CommandCase{"out_not_writable", "--out /proc/self --frames 101:101", 1, "cannot write in /proc/self"},
-        CommandCase{"text_missing", "--text no-such.txt --out here", 1, "cannot read the text file no-such.txt"}),
+        CommandCase{"text_missing", "--text no-such.txt --out here", 1, "cannot read the text file no-such.txt"},
+        // Only a regular file is read as the text.
+        CommandCase{"text_a_fifo", "--text node --out here", 1, "node: not a regular file", Node::Fifo},
+        // (A socket cannot even be opened.)
+        CommandCase{"text_a_socket", "--text node --out here", 1, "cannot read the text file node", Node::Socket},
+        CommandCase{"text_a_directory", "--text node --out here", 1, "node: not a regular file", Node::Directory},
+        CommandCase{"text_a_device", "--text /dev/null --out here", 1, "/dev/null: not a regular file"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Pictures, sound and determinism ----------------------------------------

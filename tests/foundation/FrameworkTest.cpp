@@ -1,6 +1,9 @@
 // The framework pieces the intro leans on: number conversion, messages,
 // ownership, the text file reader and the message loop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -45,7 +48,14 @@ INSTANTIATE_TEST_SUITE_P(Framework, StrToIntCases,
                                            IntCase{"-", false, 0}, IntCase{"1 ", false, 0},
                                            IntCase{"--1", false, 0}, IntCase{"+-1", false, 0},
                                            IntCase{"0x10", false, 0}, IntCase{"1e3", false, 0},
-                                           IntCase{"zwei", false, 0}));
+                                           IntCase{"zwei", false, 0},
+                                           // Leading zeros count for nothing, however many.
+                                           IntCase{"000000000002", true, 2},
+                                           IntCase{"-000000000002147483648", true, INT32_MIN},
+                                           IntCase{"0000000000000000", true, 0},
+                                           IntCase{"000000000002147483648", false, 0},
+                                           IntCase{"0000000000099999999999", false, 0},
+                                           IntCase{"00000000000000x1", false, 0}));
 
 TEST(Framework, FormatFillsTheDirectivesInOrder) {
   EXPECT_EQ(Format(msg::SFCreateError, "/tmp/x"), "Datei /tmp/x kann nicht erstellt werden");
@@ -132,6 +142,20 @@ TEST(TextFile, OpeningOrReadingFailuresRaiseTheInputOutputError) {
     EXPECT_EQ(e.ErrorCode, EISDIR);
     EXPECT_EQ(e.Message(), "E/A-Fehler 21");
   }
+  // A FIFO (here one that holds a line and keeps a writer, so that opening it
+  // as a file would not block but read the line) is a file that is not there.
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  const int writer = ::open("pipe", O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, "line\r\n", 6), 6);
+  TTextFile pipe("pipe");
+  try {
+    pipe.Reset();
+    ADD_FAILURE() << "a FIFO opened as text: " << pipe.ReadLn();
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode, ENOENT);
+  }
+  ::close(writer);
 }
 
 class LoopTest : public HeadlessFixture {};

@@ -1,7 +1,13 @@
 // The page text loader, file by file: what it takes, what it skips, what it
 // tells the user, and what it leaves as it was.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -34,6 +40,12 @@ std::string NumberedTextLines(int n) {
 
 const std::string kSame = "(unchanged)";
 
+// What is at the file's name: the file itself, or something else that offers
+// the same text (a FIFO holding it, with a writer that stays, so that a loader
+// that reads it gets the text at once instead of hanging), or a node that
+// holds no text at all.
+enum class Node { File, Fifo, Device, Socket, Directory };
+
 struct LoadCase {
   const char* name;
   std::optional<std::string> file;            // nullopt: no file at all
@@ -41,6 +53,7 @@ struct LoadCase {
   std::int32_t pageCount;                      // PageCount afterwards (starts at 4)
   std::map<int, std::string> lines;           // table lines afterwards (their start); kSame: as before
   std::vector<std::string> messages;          // warning boxes, in order
+  Node node = Node::File;
 };
 
 void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
@@ -53,6 +66,7 @@ class PageTextFixture : public HeadlessFixture {
     before = PageText;
   }
   void TearDown() override {
+    if (fifoWriter >= 0) ::close(fifoWriter);
     ResetPageText();
     HeadlessFixture::TearDown();
   }
@@ -61,19 +75,46 @@ class PageTextFixture : public HeadlessFixture {
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
+  // Puts `node` at the file's name, offering `bytes` where it can.
+  std::string make(Node node, const std::string& bytes) {
+    if (node == Node::File) return write(bytes);
+    const std::string path = (dir.path() / "corvane.dll").string();
+    switch (node) {
+      case Node::Fifo:
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        fifoWriter = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        EXPECT_EQ(::write(fifoWriter, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        break;
+      case Node::Device: std::filesystem::create_symlink("/dev/null", path); break;
+      case Node::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        EXPECT_LT(path.size(), sizeof address.sun_path);
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+        break;
+      }
+      case Node::Directory: std::filesystem::create_directory(path); break;
+      case Node::File: break;
+    }
+    return path;
+  }
   std::string lineBefore(int line) const {
     const TPageLine& l = before.at(static_cast<std::size_t>(line - 1));
     return std::string(l.begin(), l.end());
   }
   ScratchDirectory dir;
   std::array<TPageLine, PageTextLines> before{};
+  int fifoWriter = -1;
 };
 
 class PageTextLoad : public PageTextFixture, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(PageTextLoad, LoadsAsTheFileSays) {
   const LoadCase& c = GetParam();
-  std::string path = c.file ? write(*c.file) : (dir.path() / "corvane.dll").string();
+  std::string path = c.file ? make(c.node, *c.file) : (dir.path() / "corvane.dll").string();
   EXPECT_EQ(LoadPageText(path), c.result);
   EXPECT_EQ(PageCount, c.pageCount);
   // A shorter expectation is the start of the line; the rest is as before.
@@ -97,6 +138,12 @@ INSTANTIATE_TEST_SUITE_P(
     PageText, PageTextLoad,
     ::testing::Values(
         LoadCase{"no_file", std::nullopt, false, 4, {{2, kSame}}, {}},
+        // Only a regular file is read; anything else at the name is no file.
+        LoadCase{"a_fifo", Crlf({"CVNTYPER", "1"}) + NumberedTextLines(7), false, 4, {{1, kSame}}, {},
+                 Node::Fifo},
+        LoadCase{"a_link_to_a_device", std::string(), false, 4, {{1, kSame}}, {}, Node::Device},
+        LoadCase{"a_socket", std::string(), false, 4, {{1, kSame}}, {}, Node::Socket},
+        LoadCase{"a_directory", std::string(), false, 4, {{1, kSame}}, {}, Node::Directory},
         LoadCase{"magic_word_in_lower_case", Crlf({"cvntyper", "1"}), false, 4, {{2, kSame}},
                  {kInvalid}},
         LoadCase{"magic_word_with_a_trailing_blank", Crlf({"CVNTYPER ", "1"}), false, 4, {}, {kInvalid}},
@@ -135,6 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {{3, "line 03"}, {4, kSame}, {13, kSame}}, {}},
         LoadCase{"last_line_without_line_end", "CVNTYPER\r\n1\r\n\"tail\"", true, 1,
                  {{1, "tail"}}, {}},
+        // Three pages, as without a file, but the file's own text.
+        LoadCase{"three_pages", Crlf({"CVNTYPER", "3"}) + NumberedTextLines(19), true, 3,
+                 {{1, "line 01"}, {18, "line 18"}, {19, "line 19"}, {20, kSame}}, {}},
+        LoadCase{"page_count_with_leading_zeros", Crlf({"CVNTYPER", "000000000002"}) + NumberedTextLines(13),
+                 true, 2, {{13, "line 13"}, {14, kSame}}, {}},
         LoadCase{"page_count_zero_is_held_at_one", Crlf({"CVNTYPER", "0"}), true, 1, {}, {}},
         LoadCase{"page_count_eleven_is_held_at_ten", Crlf({"CVNTYPER", "11"}), true, 10, {}, {}},
         LoadCase{"page_count_negative_is_held_at_one", Crlf({"CVNTYPER", "-3"}), true, 1, {}, {}},

@@ -199,20 +199,6 @@ INSTANTIATE_TEST_SUITE_P(
                      true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Runs `body` in a child process and gives its exit status (-1: it did not
-// exit normally). What the child checks fails the child, which then exits 1.
-int InChild(const std::function<void()>& body) {
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    body();
-    std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-constexpr int kCannot = 77;  // the child could not set the fault up
 
 // A library file its user cannot read. Root reads every file, so the intro
 // runs as an ordinary user here.
@@ -315,6 +301,58 @@ TEST_P(FullDirectory, GivesTheErrorBoxAndLeavesNothing) {
   if (status == kCannot) GTEST_SKIP() << "no private mount namespace here";
   EXPECT_EQ(status, 0);
 }
+
+// No library can be loaded from a noexec mount: the private directory on
+// one is not taken. With only that directory noexec, a fresh one beside it
+// is; with the whole base noexec, the current directory (the test's own, which
+// nobody else can write). Either way the music plays and nothing of the
+// intro's is left.
+struct NoexecCase {
+  const char* name;
+  bool wholeBase;  // else only the private directory
+};
+void PrintTo(const NoexecCase& c, std::ostream* os) { *os << c.name; }
+
+class NoexecDirectory : public IntroMusic, public ::testing::WithParamInterface<NoexecCase> {};
+
+TEST_P(NoexecDirectory, ThePayloadGoesWhereItCanBeLoaded) {
+  const NoexecCase& c = GetParam();
+  const fs::path tmp = tree.directory("tmp", 01777);
+  const std::string ownName = "corvane-" + std::to_string(::geteuid());
+  const fs::path own = tmp / ownName;
+  ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
+  ScopedEnvironment tmpdir("TMPDIR", tmp.c_str());
+  const int status = InChild([&] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+      std::_Exit(kCannot);
+    if (!c.wholeBase) fs::create_directory(own);
+    const fs::path mountPoint = c.wholeBase ? tmp : own;
+    if (::mount("corvane-noexec", mountPoint.c_str(), "tmpfs", MS_NOEXEC, c.wholeBase ? "mode=1777" : "mode=0700") != 0)
+      std::_Exit(kCannot);
+    create();
+    fs::path target = cwd.path();
+    if (!c.wholeBase)
+      for (const auto& entry : fs::directory_iterator(tmp))
+        if (entry.path() != own) target = entry.path();
+    EXPECT_EQ(payloadIn(target).size(), 2u) << target;
+    EXPECT_EQ(EntriesOf(own), Names{}) << "nothing written to the noexec directory";
+    start();
+    runUntilFrame(MusicStartFrame + 10);
+    EXPECT_TRUE(MusicLoaded);
+    EXPECT_EQ(boxTexts(), Names{kNoTextFile});
+    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+    end();
+    EXPECT_EQ(EntriesOf(tmp), Names{ownName}) << "no fresh directory left";
+    EXPECT_EQ(payloadIn(cwd.path()), Names{});
+    ::umount(mountPoint.c_str());
+  });
+  if (status == kCannot) GTEST_SKIP() << "no private mount namespace here";
+  EXPECT_EQ(status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(IntroMusic, NoexecDirectory,
+                         ::testing::Values(NoexecCase{"private_directory", false}, NoexecCase{"whole_base", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 constexpr std::size_t Pages(std::size_t bytes) { return (bytes + 4095) / 4096 * 4096; }
 

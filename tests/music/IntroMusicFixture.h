@@ -4,8 +4,12 @@
 #pragma once
 
 #include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,21 @@
 #include "Tallberg_Functions.h"
 
 namespace corvane::test {
+
+// Runs `body` in a child process and gives its exit status (-1: it did not
+// exit normally). What the child checks fails the child, which then exits 1.
+inline int InChild(const std::function<void()>& body) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    body();
+    std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+inline constexpr int kCannot = 77;  // the child could not set the fault up
 
 inline const std::string kNoTextFile = "Warnung: No CORVANE textfile found, using standart text.";
 

@@ -87,26 +87,101 @@ TEST_F(IntroMusic, WithoutSoundTheIntroGoesOnSilentlyAndCleansUp) {
   EXPECT_TRUE(payloadIn(runtime).empty());
 }
 
-// With no private temporary directory to be had, the payload goes to the
-// current directory; the refused directory is not written into.
-TEST_F(IntroMusic, ARefusedTemporaryDirectoryIsNotWrittenInto) {
-  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a directory away";
+// Another user made the private directory's name first (XDG_RUNTIME_DIR
+// unset) and put a library in it: the intro makes a fresh private directory
+// beside it, plays from there, and removes it at the end; theirs is neither
+// written into nor removed, and nothing goes to the current directory.
+TEST_F(IntroMusic, ATakenTemporaryDirectoryGivesWayToAFreshOne) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+  constexpr uid_t kUser = 65534;
+  ::chmod(tree.root().c_str(), 0755);
   const fs::path tmp = tree.directory("tmp", 01777);
-  const fs::path theirs = tmp / ("corvane-" + std::to_string(::geteuid()));
-  fs::create_directory(theirs);
-  ASSERT_EQ(::chown(theirs.c_str(), 12345, 12345), 0);
+  const std::string ownName = "corvane-" + std::to_string(::geteuid());
+  const fs::path theirs = tmp / ownName;
+  const int made = InChild([&] {
+    if (::setresgid(kUser, kUser, kUser) != 0 || ::setresuid(kUser, kUser, kUser) != 0) std::_Exit(kCannot);
+    ASSERT_EQ(::mkdir(theirs.c_str(), 0777), 0);
+    ::chmod(theirs.c_str(), 0777);
+    WriteBytes(theirs / PlayerLibraryName, "their library");
+  });
+  ASSERT_EQ(made, 0) << "the other user could not make the directory";
   ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
   ScopedEnvironment tmpdir("TMPDIR", tmp.c_str());
   create();
-  EXPECT_TRUE(fs::is_empty(theirs));
-  EXPECT_EQ(payloadIn(cwd.path()).size(), 2u);
+  fs::path fresh;
+  for (const auto& entry : fs::directory_iterator(tmp))
+    if (entry.path() != theirs) fresh = entry.path();
+  ASSERT_FALSE(fresh.empty()) << "no fresh directory";
+  EXPECT_TRUE(fresh.filename().string().starts_with(ownName + "."));
+  EXPECT_EQ(ModeOf(fresh), 0700u);
+  EXPECT_EQ(payloadIn(fresh).size(), 2u);
   start();
   runUntilFrame(MusicStartFrame);
-  EXPECT_TRUE(MusicLoaded) << "played from the current directory";
+  EXPECT_TRUE(MusicLoaded) << "played from the fresh directory";
+  EXPECT_EQ(PlayerLibraryPath, (fresh / PlayerLibraryName).string());
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile});
   post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
   end();
+  EXPECT_FALSE(fs::exists(fresh)) << "the fresh directory is removed with the payload";
+  EXPECT_EQ(ReadBytes(theirs / PlayerLibraryName).size(), std::string("their library").size());
+  EXPECT_EQ(std::distance(fs::directory_iterator(theirs), fs::directory_iterator()), 1);
   EXPECT_TRUE(payloadIn(cwd.path()).empty());
 }
+
+// No private temporary directory to be had at all: the user can make
+// nothing under the base. The payload goes to the current directory only
+// when it is the user's own and nobody else can write it; otherwise the
+// intro runs without music and says nothing about it (no box, no black
+// screen). Run as an ordinary user, whom the directories' modes bind.
+struct CurrentDirectoryCase {
+  const char* name;
+  bool theUsers;  // else root's
+  unsigned mode;
+  bool plays;
+};
+void PrintTo(const CurrentDirectoryCase& c, std::ostream* os) { *os << c.name; }
+
+class NoPrivateDirectory : public IntroMusic, public ::testing::WithParamInterface<CurrentDirectoryCase> {};
+
+TEST_P(NoPrivateDirectory, UsesOnlyAnUnsharedCurrentDirectory) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+  const CurrentDirectoryCase& c = GetParam();
+  constexpr uid_t kUser = 65534;
+  ::chmod(tree.root().c_str(), 0755);
+  const fs::path base = tree.directory("tmp", 0755);  // root's: the user can make nothing there
+  const fs::path here = tree.directory("here");
+  const uid_t owner = c.theUsers ? kUser : 0;
+  ASSERT_EQ(::chown(here.c_str(), owner, owner), 0);
+  ASSERT_EQ(::chmod(here.c_str(), c.mode), 0);
+  ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
+  ScopedEnvironment tmpdir("TMPDIR", base.c_str());
+  const int status = InChild([&] {
+    if (::setresgid(kUser, kUser, kUser) != 0 || ::setresuid(kUser, kUser, kUser) != 0) std::_Exit(kCannot);
+    fs::current_path(here);
+    create();
+    EXPECT_EQ(payloadIn(here).size(), c.plays ? 2u : 0u);
+    start();
+    runUntilFrame(MusicStartFrame + 10);
+    EXPECT_EQ(FrameCounter, MusicStartFrame + 10) << "the intro runs";
+    EXPECT_EQ(MusicLoaded, c.plays);
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile}) << "no message about the music";
+    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+    end();
+    EXPECT_TRUE(fs::is_empty(here));
+    EXPECT_TRUE(fs::is_empty(base));
+  });
+  if (status == kCannot) GTEST_SKIP() << "cannot switch to user " << kUser;
+  EXPECT_EQ(status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IntroMusic, NoPrivateDirectory,
+    ::testing::Values(CurrentDirectoryCase{"own_and_unshared", true, 0755, true},
+                      CurrentDirectoryCase{"own_but_group_writable", true, 0775, false},
+                      CurrentDirectoryCase{"own_but_writable_by_all", true, 0777, false},
+                      CurrentDirectoryCase{"shared_and_sticky", false, 01777, false},
+                      CurrentDirectoryCase{"anothers_and_unwritable", false, 0755, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The payload cannot be written: the error box names the file, the rest of
 // the start is skipped, and the intro still shows its window and ends

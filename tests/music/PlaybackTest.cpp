@@ -5,6 +5,7 @@
 #include "BASSMOD_Dynamic.h"
 #include "MusicTestSupport.h"
 #include "Tallberg_Functions.h"
+#include "platform/Kernel32.h"
 
 namespace corvane::test {
 namespace {
@@ -127,6 +128,25 @@ TEST_F(Playback, TheLibraryDeletedIsTheOneLoaded) {
   EXPECT_EQ(PlayerLibraryPath, library.string());
   StopMusic();
   EXPECT_FALSE(fs::exists(library));
+}
+
+// The payload written under bare names and loaded as "./BassMod.DLL": it is
+// one file to the check, so a library another copy of the intro put there
+// since is theirs and stays.
+TEST_F(Playback, TheCheckAtExitHoldsHoweverThePathIsSpelled) {
+  const fs::path before = fs::current_path();
+  fs::current_path(dir);
+  const std::string bytes = FakePlayerBytes("");
+  SaveDataToFile(PlayerLibraryName, {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+  SaveDataToFile(ModuleFileName, {reinterpret_cast<const unsigned char*>(bytes.data()), 1});
+  ASSERT_TRUE(StartMusic("./", PlayerLibraryName, ModuleFileName));
+  platform::ReplacementFile theirs(PlayerLibraryName);
+  theirs.Write("theirs", 6);
+  ASSERT_TRUE(theirs.Commit());
+  StopMusic();
+  EXPECT_TRUE(fs::exists(library)) << "another copy's library was deleted";
+  EXPECT_FALSE(fs::exists(module_));
+  fs::current_path(before);
 }
 
 TEST_F(Playback, ASecondStopCallsNothing) {

@@ -21,7 +21,8 @@ struct Layout {
   fs::path own() const { return tmp / ("corvane-" + std::to_string(::geteuid())); }
 };
 
-enum class Taken { Runtime, Own, SystemTmp, None };
+// Fresh: a new private directory made beside the refused own one.
+enum class Taken { Runtime, Own, Fresh, SystemTmp, None };
 
 struct TempCase {
   const char* name;
@@ -52,20 +53,32 @@ TEST_P(TempDirectory, TakesOnlyAPrivateDirectory) {
   const unsigned ownModeBefore = ModeOf(layout.own());
 
   std::string expected;
+  const std::string got = Read(1024);
   switch (c.taken) {
     case Taken::Runtime: expected = layout.runtime.string() + "/"; break;
     case Taken::Own: expected = layout.own().string() + "/"; break;
+    case Taken::Fresh: {
+      // corvane-<uid>.XXXXXX/ beside the refused one.
+      const std::string prefix = layout.own().string() + ".";
+      expected = got.starts_with(prefix) && got.size() == prefix.size() + 7 ? got : prefix + "XXXXXX/";
+      break;
+    }
     case Taken::SystemTmp: expected = "/tmp/corvane-" + std::to_string(::geteuid()) + "/"; break;
     case Taken::None: break;
   }
-  EXPECT_EQ(Read(1024), expected);
-  EXPECT_EQ(GetTempDirectory(), expected);
-  if (c.taken == Taken::Own) {
-    EXPECT_EQ(ModeOf(layout.own()) & 0777, 0700u) << "made private";
+  EXPECT_EQ(got, expected);
+  // Without any, the intro falls back on the current directory, if it may.
+  EXPECT_EQ(GetTempDirectory(),
+            c.taken == Taken::None ? platform::UnsharedCurrentDirectory().value_or("") : expected)
+      << "the same directory again";
+  if (c.taken == Taken::Own || c.taken == Taken::Fresh) {
+    EXPECT_EQ(ModeOf(expected) & 0777, 0700u) << "made private";
   }
-  if (c.taken == Taken::None) {
-    EXPECT_EQ(ModeOf(layout.own()), ownModeBefore) << "a refused directory is left alone";
-  }
+  // The fresh directory, and no other, is removed once it is not needed.
+  platform::RemoveFreshTemporaryDirectory();
+  EXPECT_EQ(fs::exists(expected), c.taken != Taken::Fresh && c.taken != Taken::None);
+  EXPECT_EQ(ModeOf(layout.own()), c.taken == Taken::Own ? 0700u : ownModeBefore)
+      << "a refused directory is left alone";
 }
 
 using Env = std::pair<std::string, std::string>;
@@ -107,27 +120,36 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(::chown(l.own().c_str(), kOtherUser, kOtherUser), 0);
                    return Env{"", l.tmp};
                  },
-                 Taken::None, true},
+                 Taken::Fresh, true},
         TempCase{"own_dir_group_writable",
                  [](const Layout& l) {
                    fs::create_directory(l.own());
                    ::chmod(l.own().c_str(), 0770);
                    return Env{"", l.tmp};
                  },
-                 Taken::None},
+                 Taken::Fresh},
         TempCase{"own_dir_others_may_enter",
                  [](const Layout& l) {
                    fs::create_directory(l.own());
                    ::chmod(l.own().c_str(), 0701);
                    return Env{"", l.tmp};
                  },
-                 Taken::None},
+                 Taken::Fresh},
         TempCase{"own_dir_is_a_link_to_a_private_dir",
                  [](const Layout& l) {
                    fs::create_directory_symlink(l.runtime, l.own());
                    return Env{"", l.tmp};
                  },
-                 Taken::None},
+                 Taken::Fresh},
+        // The fresh directory must be private, and is made under the same base.
+        TempCase{"own_dir_a_file",
+                 [](const Layout& l) {
+                   WriteBytes(l.own(), "planted");
+                   return Env{"", l.tmp};
+                 },
+                 Taken::Fresh},
+        TempCase{"base_missing",
+                 [](const Layout& l) { return Env{"", (l.tmp / "gone").string()}; }, Taken::None},
         TempCase{"tmpdir_unset", [](const Layout&) { return Env{"", ""}; }, Taken::SystemTmp}),
     [](const auto& info) { return std::string(info.param.name); });
 

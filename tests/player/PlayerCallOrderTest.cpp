@@ -1,8 +1,11 @@
 // Calls in the orders the intro (and any other user) may make them: each
 // sequence lists the calls with the result and error code each must give.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,7 +28,7 @@ constexpr std::int64_t kNonZero = -3;  // any handle but 0
 
 enum class Call {
   Version, Init, InitNoDriver, InitBadRate, InitBadDevice, Free, Load, LoadFromMemory, LoadMissingFile,
-  LoadNotAModule, MusicFree, Play, PlayExAt3_16, Stop, Pause, IsActive, GetVolume, SetVolume40, SetVolume101,
+  LoadNotAModule, LoadLargestModuleFile, LoadTooLargeFile, LoadStartOfTooLargeFile, MusicFree, Play, PlayExAt3_16, Stop, Pause, IsActive, GetVolume, SetVolume40, SetVolume101,
   Amplify80, Amplify101, PanSep0, PanSep101, Scaler4, Scaler0, Scaler257, Length, SetPosition2_0, SetPosition4_0,
   SetPosition0_64, Position, SetSyncBadType, SetSyncPos, RemoveLastSync,
 };
@@ -49,6 +52,18 @@ class CallOrder : public ::testing::TestWithParam<Sequence> {
   void TearDown() override {
     api.musicFree();
     api.free();
+    for (const std::string& path : madeFiles) std::filesystem::remove(path);
+  }
+
+  // A file of `size` zero bytes that takes no room on the disk.
+  const char* sparseFile(off_t size) {
+    std::string path = (std::filesystem::temp_directory_path() / "corvane-player-test-XXXXXX").string();
+    const int fd = ::mkstemp(path.data());
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+    madeFiles.push_back(path);
+    return madeFiles.back().c_str();
   }
 
   std::int64_t initWithoutDriver() {
@@ -76,6 +91,12 @@ class CallOrder : public ::testing::TestWithParam<Sequence> {
       case Call::LoadFromMemory: return loadFromMemory();
       case Call::LoadMissingFile: return api.musicLoad(0, "/nonexistent/Module.MOD", 0, 0, kIntroFlags);
       case Call::LoadNotAModule: return api.musicLoad(0, CORVANE_MUSIC_SCORE, 0, 0, kIntroFlags);
+      // 64 MiB is read (and is no module); a byte more is refused before
+      // it is read, unless only a part of the file is asked for.
+      case Call::LoadLargestModuleFile: return api.musicLoad(0, sparseFile(kLargestModule), 0, 0, kIntroFlags);
+      case Call::LoadTooLargeFile: return api.musicLoad(0, sparseFile(kLargestModule + 1), 0, 0, kIntroFlags);
+      case Call::LoadStartOfTooLargeFile:
+        return api.musicLoad(0, sparseFile(kLargestModule + 1), 0, 4096, kIntroFlags);
       case Call::MusicFree: return api.musicFree(), kAny;
       case Call::Play: return api.musicPlay();
       case Call::PlayExAt3_16: return api.musicPlayEx(PLAYER_POSITION(3, 16), -1, 1);
@@ -104,8 +125,10 @@ class CallOrder : public ::testing::TestWithParam<Sequence> {
     return kAny;
   }
 
+  static constexpr off_t kLargestModule = off_t{64} << 20;
   PlayerLibrary& api = PlayerLibrary::get();
   PlayerSync lastSync = 0;
+  std::deque<std::string> madeFiles;
 };
 
 TEST_P(CallOrder, EachCallGivesItsResultAndErrorCode) {
@@ -152,6 +175,10 @@ INSTANTIATE_TEST_SUITE_P(Player, CallOrder, ::testing::Values(
              {Call::IsActive, PLAYER_ACTIVE_STOPPED, PLAYER_OK}}},
     Sequence{"badFiles", {{Call::Init, 1, PLAYER_OK}, {Call::LoadMissingFile, 0, PLAYER_ERROR_FILEOPEN},
              {Call::LoadNotAModule, 0, PLAYER_ERROR_FILEFORMAT}, {Call::Play, 0, PLAYER_ERROR_NO_MUSIC}}},
+    Sequence{"largeFiles", {{Call::Init, 1, PLAYER_OK}, {Call::LoadLargestModuleFile, 0, PLAYER_ERROR_FILEFORMAT},
+             {Call::LoadTooLargeFile, 0, PLAYER_ERROR_MEMORY}, {Call::LoadStartOfTooLargeFile, 0, PLAYER_ERROR_FILEFORMAT},
+             {Call::Load, 1, PLAYER_OK}, {Call::LoadTooLargeFile, 0, PLAYER_ERROR_MEMORY},
+             {Call::IsActive, PLAYER_ACTIVE_STOPPED, PLAYER_OK}}},
     Sequence{"pauseStopPlay", {{Call::Init, 1, PLAYER_OK}, {Call::Load, 1, PLAYER_OK},
              {Call::Pause, 0, PLAYER_ERROR_NOT_PLAYING}, {Call::Play, 1, PLAYER_OK}, {Call::Pause, 1, PLAYER_OK},
              {Call::IsActive, PLAYER_ACTIVE_PAUSED, PLAYER_OK}, {Call::Pause, 0, PLAYER_ERROR_NOT_PLAYING},

@@ -1,5 +1,7 @@
 #include "CaptureRun.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -57,6 +58,32 @@ class TextDirectory {
  private:
   fs::path directory, previous;
 };
+
+// The whole of a regular file. Anything else is refused without waiting: a
+// FIFO would hold the tool before its first frame, a device may never end.
+std::string ReadRegularFile(const std::string& path) {
+  auto cannotRead = [&](const std::string& why) {
+    return std::runtime_error("cannot read the text file " + path + ": " + why);
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw cannotRead(std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) throw cannotRead(std::strerror(errno));
+  if (!S_ISREG(info.st_mode)) throw cannotRead("not a regular file");
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw cannotRead(std::strerror(errno));
+    if (got == 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
 
 std::string Seconds(std::int64_t ms) {
   char text[32];
@@ -109,9 +136,7 @@ void CaptureRun::prepareOutput() {
 
 std::string CaptureRun::readTextFile() const {
   if (options.textFile.empty()) return {};
-  std::ifstream in(options.textFile, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read the text file " + options.textFile + ": " + std::strerror(errno));
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string text = ReadRegularFile(options.textFile);
   // The intro treats an empty file as missing; so does --text, by saying so.
   if (text.empty()) throw std::runtime_error("the text file " + options.textFile + " is empty");
   return text;

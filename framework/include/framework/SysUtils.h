@@ -83,6 +83,8 @@ EInOutError InOutError(int errnoValue);
 // anything else raises EConvertError with "'%s' ist kein gültiger Integerwert".
 std::int32_t StrToInt(std::string_view text);
 
+// Whether a regular file (or a link to one) is at `path`; anything else there
+// counts as nothing.
 bool FileExists(const std::string& path);
 
 }  // namespace corvane

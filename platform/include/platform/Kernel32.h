@@ -28,11 +28,25 @@ inline constexpr std::uint32_t SEM_NOOPENFILEERRORBOX = 0x8000;
 // $XDG_RUNTIME_DIR when it is a usable private directory, otherwise
 // ${TMPDIR:-/tmp}/corvane-<uid>/, made with mode 0700 when missing. A
 // directory is only taken when it is a real directory (not a link), owned by
-// the user, with no access for the group or others.
+// the user, with no access for the group or others, and libraries can be
+// loaded from it (not mounted noexec). When the second one cannot be had
+// (another user's, not private, cannot be made, noexec), a fresh one is made
+// beside it with mkdtemp (${TMPDIR:-/tmp}/corvane-<uid>.XXXXXX/, 0700) and
+// given for the rest of the run.
 // Writes the path and a terminating zero into `buffer` and gives its length;
 // when the buffer is too small, gives the size needed (terminator included)
 // and leaves the buffer alone; gives 0 when there is no such directory.
 std::uint32_t GetTempPathA(std::uint32_t bufferLength, char* buffer);
+
+// Removes the fresh directory GetTempPathA made, if it did, when it is empty
+// and still that directory; a directory this process did not make is never
+// removed. A later GetTempPathA makes a new one if it needs one.
+void RemoveFreshTemporaryDirectory();
+
+// The current directory as an absolute path ending in "/", when it is a real
+// directory of this user that nobody else can write and libraries can be
+// loaded from; nothing otherwise.
+std::optional<std::string> UnsharedCurrentDirectory();
 
 // What tells one file from another that later took its name.
 struct FileIdentity {
