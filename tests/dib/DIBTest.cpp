@@ -276,6 +276,11 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"three_bytes", {40, 0, 0}, "EInvalidGraphic", "DIB is invalid"},
         InvalidCase{"header_size_108", Block().u32(108).fill(104, 0).bytes, "EInvalidGraphic", "DIB is invalid"},
         InvalidCase{"compression_4", Block().info(1, 1, 24, 4).fill(4, 0).bytes, "EInvalidGraphic", "DIB is invalid"},
+        // The compression is judged after the colours and the bit count.
+        InvalidCase{"compression_4_short_colours", Block().info(1, 1, 8, 4).fill(100, 0).bytes, "EReadError",
+                    "Stream-Read-Fehler"},
+        InvalidCase{"compression_4_bit_count_2", Block().info(1, 1, 2, 4).fill(16 + 4, 0).bytes,
+                    "EInvalidGraphicOperation", "Bitcount in invalid (2)"},
         InvalidCase{"short_header", Block().u32(40).u32(1).bytes, "EReadError", "Stream-Read-Fehler"},
         InvalidCase{"short_colours", Block().info(1, 1, 8).fill(100, 0).bytes, "EReadError", "Stream-Read-Fehler"},
         InvalidCase{"short_pixels", Block().info(4, 4, 24).fill(40, 0).bytes, "EReadError", "Stream-Read-Fehler"},
