@@ -127,7 +127,7 @@ void TDIBSharedImage::ReadData(TStream& stream, bool memoryImage) {
   if (!compressed) {
     // Plain rows must all be there before storage is made for them.
     std::int64_t stride = ((static_cast<std::int64_t>(h.width) * h.bitCount + 31) / 32) * 4;
-    if (!FitsImageSize(stride, height)) throw EOutOfMemory(msg::SOutOfMemory);
+    if (!FitsImageSize(stride, height)) NoPixelStorage(memoryImage);
     // An unknown compression is refused only now, once the header, the
     // colour table and the image's format have passed: a block that is also
     // short or of a bad bit count is reported for that. Nothing is made for

@@ -3,6 +3,7 @@
 // here byte by byte.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "framework/Forms.h"
@@ -419,6 +420,32 @@ TEST_F(DIBTest, TheFirstCanvasRequestMakesASectionWithTheSamePixels) {
   EXPECT_NE(&dib.Image(), &other.Image());
   EXPECT_EQ(dib.ScanLine(0)[0], 0x22) << "entry 2 is black";
   EXPECT_EQ(Written(other), GlyphSheetBlock().bytes);
+
+  // A section that cannot be made is reported as such, and the DIB keeps
+  // its image.
+  struct {
+    const char* what;
+    int width, height;
+    std::size_t memory;  // what the platform can give a section
+  } refused[] = {
+      {"too large for the size field", 0x7FFFFFFF, 0x7FFFFFFF, SIZE_MAX},
+      {"more than the memory there is", 256, 61, 7680},
+  };
+  const TDIBSharedImage* image = &dib.Image();
+  const std::size_t objects = GdiObjectCount();
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    SetSectionMemory(c.memory);
+    try {
+      dib.ResizeImage(c.width, c.height, 4);
+      ADD_FAILURE() << "made";
+    } catch (const EOutOfResources& e) {
+      EXPECT_EQ(e.Message(), "DIB cannot be made");
+    }
+    SetSectionMemory(SIZE_MAX);
+    EXPECT_EQ(&dib.Image(), image);
+    EXPECT_EQ(GdiObjectCount(), objects) << "nothing of the half-made section is left";
+  }
 }
 
 TEST_F(DIBTest, TheOnePixelDIBOfColourMatching) {
