@@ -128,6 +128,8 @@ void RegisterIntroClasses() {
   InitializeDIBUnit();
 }
 
+void FinalizeIntroUnits() { FinalizeDIBUnit(); }
+
 int RunIntro() {
   RegisterIntroClasses();
   InitApplication();
@@ -137,6 +139,7 @@ int RunIntro() {
   Application->Run();
   DoneApplication();
   frmMain = nullptr;
+  FinalizeIntroUnits();
   return 0;
 }
 
