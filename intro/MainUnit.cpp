@@ -135,6 +135,8 @@ void RegisterIntroClasses() {
   InitializeDIBUnit();
 }
 
+void FinalizeIntroUnits() { FinalizeDIBUnit(); }
+
 int RunIntro() {
   RegisterIntroClasses();
   InitApplication();
@@ -144,6 +146,7 @@ int RunIntro() {
   Application->Run();
   DoneApplication();
   frmMain = nullptr;
+  FinalizeIntroUnits();
   return 0;
 }
 

@@ -52,6 +52,9 @@ extern TfrmMain* frmMain;
 
 // Makes the intro's component classes known to the form resource reader.
 void RegisterIntroClasses();
+// The units' own ending at program end, once the forms are gone: the DIB
+// unit drops its registration, its empty image and its palette cache.
+void FinalizeIntroUnits();
 
 // The program entry, once a platform backend is installed: gives the exit code.
 int RunIntro();

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "graphics/DIB.h"
 #include "platform/Rle.h"
@@ -31,6 +32,11 @@ int RunLength(std::uint32_t mask) {
 bool FitsImageSize(std::int64_t stride, std::int64_t height) {
   constexpr std::int64_t limit = std::numeric_limits<std::int32_t>::max();
   return stride >= 0 && height >= 0 && stride <= limit && stride * height <= limit;
+}
+
+void NoPixelStorage(bool memoryImage) {
+  if (memoryImage) throw EOutOfMemory(msg::SOutOfMemory);
+  throw EOutOfResources(Format("%s cannot be made", "DIB"));
 }
 
 namespace {
@@ -125,19 +131,25 @@ void TDIBSharedImage::AllocateMemory(std::size_t bytes) {
   try {
     memory_.assign(bytes, 0);
   } catch (const std::bad_alloc&) {
-    throw EOutOfMemory(msg::SOutOfMemory);
+    NoPixelStorage(true);
   }
   PBits = memory_.data();
 }
 
 void TDIBSharedImage::AllocateSection() {
-  DC = CreateCompatibleDC(0);
   void* bits = nullptr;
-  Section = CreateDIBSection(DC, BitmapInfo.data(), DIB_RGB_COLORS, &bits);
+  // The platform refuses a section it cannot make, or runs out of memory
+  // making it: either way the section cannot be made.
+  try {
+    DC = CreateCompatibleDC(0);
+    if (DC) Section = CreateDIBSection(DC, BitmapInfo.data(), DIB_RGB_COLORS, &bits);
+  } catch (const std::bad_alloc&) {
+    Section = 0;
+  }
   if (!Section) {
-    DeleteDC(DC);
+    if (DC) DeleteDC(DC);
     DC = 0;
-    throw EOutOfResources(Format("%s cannot be made", "DIB"));
+    NoPixelStorage(false);
   }
   PBits = static_cast<std::uint8_t*>(bits);
   PrevBitmap = SelectObject(DC, Section);
@@ -149,7 +161,7 @@ void TDIBSharedImage::NewImage(int width, int height, bool compressed, bool memo
   CheckPixelFormat(bitCount, layout);
   // The sizes must fit the 32-bit fields of the header.
   std::int64_t stride = ((static_cast<std::int64_t>(width) * bitCount + 31) / 32) * 4;
-  if (width < 0 || height < 0 || !FitsImageSize(stride, height)) throw EOutOfMemory(msg::SOutOfMemory);
+  if (width < 0 || height < 0 || !FitsImageSize(stride, height)) NoPixelStorage(memoryImage || compressed);
   std::int64_t size = stride * height;
   BitCount = bitCount;
   Height = height;

@@ -65,7 +65,6 @@ void TDIBSharedImage::ReadHeader(TStream& stream, DIBHeader& h) {
     h.coloursUsed = in.U32();
     in.U32();  // important colours
   }
-  if (h.compression > BI_BITFIELDS) Invalid();
   // Run-length data is only defined for its own bit count.
   bool knownBitCount = h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8 || h.bitCount == 16 ||
                        h.bitCount == 24 || h.bitCount == 32;
@@ -128,7 +127,12 @@ void TDIBSharedImage::ReadData(TStream& stream, bool memoryImage) {
   if (!compressed) {
     // Plain rows must all be there before storage is made for them.
     std::int64_t stride = ((static_cast<std::int64_t>(h.width) * h.bitCount + 31) / 32) * 4;
-    if (!FitsImageSize(stride, height)) throw EOutOfMemory(msg::SOutOfMemory);
+    if (!FitsImageSize(stride, height)) NoPixelStorage(memoryImage);
+    // An unknown compression is refused only now, once the header, the
+    // colour table and the image's format have passed: a block that is also
+    // short or of a bad bit count is reported for that. Nothing is made for
+    // pixels that cannot be read.
+    if (h.compression > BI_BITFIELDS) Invalid();
     if (Remaining(stream) < stride * height) throw EReadError(msg::SReadError);
   }
   NewImage(h.width, height, compressed, memoryImage, h.colours, h.layout, h.bitCount);

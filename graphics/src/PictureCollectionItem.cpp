@@ -125,7 +125,7 @@ void TPictureCollectionItem::ClearSurfaces() {
 
 void TPictureCollectionItem::Restore() {
   TGraphic* graphic = picture_->Graphic();
-  if (!graphic || graphic->Empty()) return;
+  if (!graphic) return;
   if (!initialized_) {
     if (PictureCollection().Initialized()) Initialize();
     if (!initialized_) return;
@@ -137,6 +137,9 @@ void TPictureCollectionItem::Restore() {
     initialized_ = false;
     return;
   }
+  // An emptied picture has nothing to cut: the old surfaces are gone, and
+  // the item draws nothing until it gets an image again.
+  if (graphic->Empty()) return;
   PatternGrid grid(*this, graphic->Width(), graphic->Height());
   if (grid.pw == grid.W && grid.ph == grid.H) {
     RECT whole{0, 0, graphic->Width(), graphic->Height()};

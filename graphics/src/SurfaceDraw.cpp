@@ -90,14 +90,15 @@ void TDirectDrawSurface::Draw(int x, int y, const RECT& srcRect, TDirectDrawSurf
   if (mirrorX) std::swap(sr.left, sr.right), fx.dwDDFX |= platform::DDBLTFX_MIRRORLEFTRIGHT;
   if (mirrorY) std::swap(sr.top, sr.bottom), fx.dwDDFX |= platform::DDBLTFX_MIRRORUPDOWN;
   // The blitter mirrors within the source rectangle, so the part of it that
-  // stays visible is found in the mirrored picture: reflect the rectangle,
-  // clip, and reflect the clipped part back (a whole-surface rectangle is
-  // its own reflection).
+  // stays visible is found in the mirrored picture: clip there, against the
+  // source's bounds as they lie in the mirrored picture, and reflect the
+  // clipped part back (the rectangle itself is its own reflection).
   const Span whole = sr;
-  if (mirrorX) Reflect(sr.left, sr.right, whole.left, whole.right);
-  if (mirrorY) Reflect(sr.top, sr.bottom, whole.top, whole.bottom);
+  Span mirroredBounds = sourceBounds;
+  if (mirrorX) Reflect(mirroredBounds.left, mirroredBounds.right, whole.left, whole.right);
+  if (mirrorY) Reflect(mirroredBounds.top, mirroredBounds.bottom, whole.top, whole.bottom);
   Span dr{x, y, x + (sr.right - sr.left), y + (sr.bottom - sr.top)};
-  if (!ClipTogether(dr, sr, destBounds, sourceBounds)) return;
+  if (!ClipTogether(dr, sr, destBounds, mirroredBounds)) return;
   if (mirrorX) Reflect(sr.left, sr.right, whole.left, whole.right);
   if (mirrorY) Reflect(sr.top, sr.bottom, whole.top, whole.bottom);
   const RECT dest = Narrow(dr), src = Narrow(sr);

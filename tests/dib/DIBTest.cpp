@@ -3,6 +3,7 @@
 // here byte by byte.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "framework/Forms.h"
@@ -276,6 +277,11 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"three_bytes", {40, 0, 0}, "EInvalidGraphic", "DIB is invalid"},
         InvalidCase{"header_size_108", Block().u32(108).fill(104, 0).bytes, "EInvalidGraphic", "DIB is invalid"},
         InvalidCase{"compression_4", Block().info(1, 1, 24, 4).fill(4, 0).bytes, "EInvalidGraphic", "DIB is invalid"},
+        // The compression is judged after the colours and the bit count.
+        InvalidCase{"compression_4_short_colours", Block().info(1, 1, 8, 4).fill(100, 0).bytes, "EReadError",
+                    "Stream-Read-Fehler"},
+        InvalidCase{"compression_4_bit_count_2", Block().info(1, 1, 2, 4).fill(16 + 4, 0).bytes,
+                    "EInvalidGraphicOperation", "Bitcount in invalid (2)"},
         InvalidCase{"short_header", Block().u32(40).u32(1).bytes, "EReadError", "Stream-Read-Fehler"},
         InvalidCase{"short_colours", Block().info(1, 1, 8).fill(100, 0).bytes, "EReadError", "Stream-Read-Fehler"},
         InvalidCase{"short_pixels", Block().info(4, 4, 24).fill(40, 0).bytes, "EReadError", "Stream-Read-Fehler"},
@@ -414,6 +420,32 @@ TEST_F(DIBTest, TheFirstCanvasRequestMakesASectionWithTheSamePixels) {
   EXPECT_NE(&dib.Image(), &other.Image());
   EXPECT_EQ(dib.ScanLine(0)[0], 0x22) << "entry 2 is black";
   EXPECT_EQ(Written(other), GlyphSheetBlock().bytes);
+
+  // A section that cannot be made is reported as such, and the DIB keeps
+  // its image.
+  struct {
+    const char* what;
+    int width, height;
+    std::size_t memory;  // what the platform can give a section
+  } refused[] = {
+      {"too large for the size field", 0x7FFFFFFF, 0x7FFFFFFF, SIZE_MAX},
+      {"more than the memory there is", 256, 61, 7680},
+  };
+  const TDIBSharedImage* image = &dib.Image();
+  const std::size_t objects = GdiObjectCount();
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    SetSectionMemory(c.memory);
+    try {
+      dib.ResizeImage(c.width, c.height, 4);
+      ADD_FAILURE() << "made";
+    } catch (const EOutOfResources& e) {
+      EXPECT_EQ(e.Message(), "DIB cannot be made");
+    }
+    SetSectionMemory(SIZE_MAX);
+    EXPECT_EQ(&dib.Image(), image);
+    EXPECT_EQ(GdiObjectCount(), objects) << "nothing of the half-made section is left";
+  }
 }
 
 TEST_F(DIBTest, TheOnePixelDIBOfColourMatching) {

@@ -144,12 +144,24 @@ TEST_F(LifecycleTest, CanDrawOnlyBetweenInitializeAndFinalize) {
 }
 
 TEST_F(LifecycleTest, LostSurfacesAreRestoredByCanDraw) {
+  // Palette entry 20 as the handler of OnRestoreSurface finds it.
+  PALETTEENTRY duringRestore{};
+  dxDraw_->OnRestoreSurface = [&](TObject*) {
+    log_.push_back("OnRestoreSurface");
+    dxDraw_->Palette()->IPalette()->GetEntries(0, 20, 1, &duringRestore);
+  };
+  auto entry20 = [&] {
+    PALETTEENTRY entry{};
+    dxDraw_->Palette()->IPalette()->GetEntries(0, 20, 1, &entry);
+    return entry;
+  };
   for (bool fullScreen : {false, true}) {
     SCOPED_TRACE(fullScreen ? "full screen" : "window");
     if (fullScreen) goFullScreen();
     dxDraw_->Initialize();
     listen(a_);
     dxDraw_->Surface()->Fill(0x1234);
+    dxDraw_->DefColorTable[20] = {3, 2, 1, 0};
     dxDraw_->ColorTable[20] = {9, 8, 7, 0};
     screen().loseSurfaces();
     ASSERT_EQ(dxDraw_->Surface()->ISurface()->IsLost(), DDERR_SURFACELOST);
@@ -160,9 +172,29 @@ TEST_F(LifecycleTest, LostSurfacesAreRestoredByCanDraw) {
     EXPECT_EQ(dxDraw_->Surface()->ISurface()->IsLost(), DD_OK);
     EXPECT_EQ(dxDraw_->Primary()->ISurface()->IsLost(), DD_OK);
     EXPECT_EQ(dxDraw_->Surface()->Pixel(3, 3), 0u) << "filled with 0";
-    PALETTEENTRY entry{};
-    dxDraw_->Palette()->IPalette()->GetEntries(0, 20, 1, &entry);
-    EXPECT_EQ(entry, (PALETTEENTRY{7, 8, 9, 0x40})) << "the colour table is applied again";
+    EXPECT_EQ(duringRestore, (PALETTEENTRY{1, 2, 3, 0x40})) << "the default table while listeners reload";
+    EXPECT_EQ(entry20(), (PALETTEENTRY{7, 8, 9, 0x40})) << "the colour table is applied again";
+
+    // Restoring fills both surfaces with 0 itself, lost or not.
+    const platform::Point origin = dxDraw_->ClientOrigin();
+    dxDraw_->Surface()->Fill(0x1234);
+    dxDraw_->Primary()->Fill(0x1234);
+    ASSERT_NE(dxDraw_->Primary()->Pixel(origin.x + 3, origin.y + 3), 0u);
+    dxDraw_->Restore();
+    EXPECT_EQ(dxDraw_->Surface()->Pixel(3, 3), 0u);
+    EXPECT_EQ(dxDraw_->Primary()->Pixel(origin.x + 3, origin.y + 3), 0u);
+
+    if (fullScreen) {
+      // The mode taken away with the surfaces: the primary cannot be
+      // restored, nothing can be drawn and nothing is presented.
+      screen().restoreMode();
+      const std::uint64_t frames = screen().frameCount();
+      log_.clear();
+      EXPECT_FALSE(dxDraw_->CanDraw());
+      dxDraw_->Flip();
+      EXPECT_EQ(screen().frameCount(), frames);
+      EXPECT_TRUE(log_.empty()) << "no Restore without restored surfaces";
+    }
     dxDraw_->UnregisterNotification(&Recorder::Notify, &a_);
     dxDraw_->Finalize();
   }

@@ -47,10 +47,28 @@ TEST_P(ModeSearchTest, FullScreenSetsTheModeTheSearchFinds) {
   EXPECT_EQ(mode.width, w);
   EXPECT_EQ(mode.height, h);
   EXPECT_EQ(mode.bitCount(), bits);
-  // The back buffer keeps its own size whatever mode was found.
-  EXPECT_EQ(dxDraw_->Surface()->Width(), 320);
-  EXPECT_EQ(dxDraw_->Surface()->Height(), 240);
-  EXPECT_EQ(dxDraw_->Surface()->BitCount(), bits);
+  // The back buffer keeps its own size whatever mode was found, and is
+  // presented at the screen's origin without scaling; the rest of a larger
+  // screen stays black.
+  TDirectDrawSurface& back = *dxDraw_->Surface();
+  EXPECT_EQ(back.Width(), 320);
+  EXPECT_EQ(back.Height(), 240);
+  EXPECT_EQ(back.BitCount(), bits);
+  back.Fill(bits == 16 ? 0xF800 : 0xFF0000);
+  back.SetPixel(319, 239, bits == 16 ? 0x001F : 0x0000FF);
+  dxDraw_->Flip();
+  const platform::PresentedFrame& frame = screen().lastFrame();
+  ASSERT_EQ(frame.width, w);
+  ASSERT_EQ(frame.height, h);
+  EXPECT_EQ(frame.at(0, 0), 0xFF0000u);
+  EXPECT_EQ(frame.at(318, 238), 0xFF0000u);
+  EXPECT_EQ(frame.at(319, 239), 0x0000FFu) << "the back buffer's last pixel, unscaled";
+  if (w > 320) {
+    EXPECT_EQ(frame.at(320, 0), 0u);
+  }
+  if (h > 240) {
+    EXPECT_EQ(frame.at(0, 240), 0u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

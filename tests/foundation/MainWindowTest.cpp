@@ -190,6 +190,9 @@ TEST_F(MainWindow, TheProgramEntryRunsUntilEscapeAndGivesZero) {
   EXPECT_EQ(RunIntro(), 0);
   EXPECT_EQ(windows().windowCount(), 0u);
   EXPECT_GT(FrameCounter, 20);
+  // The units ended with the program: pictures no longer know the DIB.
+  EXPECT_EQ(TPicture::MakeGraphic("TDIB"), nullptr);
+  EXPECT_EQ(TPicture::ClipboardFormatClass(platform::CF_DIB), "");
   InitApplication();
 }
 

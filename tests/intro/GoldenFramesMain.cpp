@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
   RegisterIntroClasses();
   bool ok = true;
   for (const test::GoldenMode& mode : test::GoldenModes) ok = WriteMode(out, mode) && ok;
+  FinalizeIntroUnits();
   std::filesystem::current_path(out);
   std::filesystem::remove_all(scratch);
   return ok ? 0 : 1;

@@ -20,6 +20,7 @@ class IntroImageList : public HeadlessFixture {
   void TearDown() override {
     DoneApplication();
     frmMain = nullptr;
+    FinalizeIntroUnits();
     ResetPageText();
     HeadlessFixture::TearDown();
   }

@@ -60,6 +60,13 @@ TEST_F(PictureLifecycle, ItemsFollowTheDisplay) {
   EXPECT_EQ(StateOf(*item_), State::Restored);
   EXPECT_EQ(item_->Surface(0)->BitCount(), 16);
   EXPECT_TRUE(drawn(item_));
+
+  // A picture whose image is emptied keeps nothing of the old one.
+  dynamic_cast<TDIB&>(*item_->Picture().Graphic()).MakeEmpty();
+  items().Restore();
+  EXPECT_EQ(StateOf(*item_), State::Bound);
+  EXPECT_EQ(item_->PatternCount(), 0);
+  EXPECT_FALSE(drawn(item_));
 }
 
 TEST_F(PictureLifecycle, AnItemAppendedLaterWaitsForTheNextInitialisation) {

@@ -152,6 +152,16 @@ TEST_F(SurfaceDraw, InvertedSourceRectanglesMirror) {
        [](int x) { return x < 2 ? 2 - x : -1; }, [](int y) { return y < 2 ? y + 1 : -1; }},
       {"wholly left of the destination", -6, 0, {6, 0, 0, 4},
        [](int) { return -1; }, [](int) { return -1; }},
+      // A rectangle running past the source's edge keeps its mirror line:
+      // the columns that exist are drawn where the whole rectangle puts them.
+      {"past the source's right edge", 0, 0, {9, 0, 2, 4},
+       [](int x) { return x >= 3 && x < 7 ? 8 - x : -1; }, [](int y) { return y < 4 ? y : -1; }},
+      {"past the source's left edge", 0, 0, {3, 0, -2, 4},
+       [](int x) { return x < 3 ? 2 - x : -1; }, [](int y) { return y < 4 ? y : -1; }},
+      {"past both edges", 0, 0, {8, 0, -2, 4},
+       [](int x) { return x >= 2 ? 7 - x : -1; }, [](int y) { return y < 4 ? y : -1; }},
+      {"up and down past the source's bottom", 0, 0, {0, 6, 6, 1},
+       [](int x) { return x < 6 ? x : -1; }, [](int y) { return y >= 2 && y < 5 ? 5 - y : -1; }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

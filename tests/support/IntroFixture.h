@@ -24,6 +24,7 @@ class IntroFixture : public HeadlessFixture {
   void TearDown() override {
     DoneApplication();
     frmMain = nullptr;
+    FinalizeIntroUnits();
     ResetIntroState();
     HeadlessFixture::TearDown();
   }

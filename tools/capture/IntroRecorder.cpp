@@ -53,6 +53,7 @@ IntroRecorder::IntroRecorder(bool window) {
 IntroRecorder::~IntroRecorder() {
   DoneApplication();
   frmMain = nullptr;
+  FinalizeIntroUnits();
   SetMusicStandIn({});
   platform::Uninstall();
 }

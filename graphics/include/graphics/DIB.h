@@ -41,6 +41,9 @@ void CheckPixelFormat(int bitCount, const ChannelLayout& layout);
 
 // Whether stride x height bytes fit an image's 32-bit size field.
 bool FitsImageSize(std::int64_t stride, std::int64_t height);
+// Raises the error for pixel storage that cannot be had: EOutOfMemory for
+// plain memory, EOutOfResources "DIB cannot be made" for a DIB section.
+[[noreturn]] void NoPixelStorage(bool memoryImage);
 
 // The pixel storage of one or more DIBs.
 class TDIBSharedImage : public TSharedImage {

@@ -135,5 +135,9 @@ HGLOBAL GetClipboardData(std::uint16_t format);
 
 // How many objects of the drawing-context layer are alive (for leak tests).
 std::size_t GdiObjectCount();
+// The most pixel memory one DIB section may get, as if the system had no
+// more (for tests; unlimited until set). A larger section's allocation
+// fails the way it does when memory runs out.
+void SetSectionMemory(std::size_t bytes);
 
 }  // namespace corvane::platform

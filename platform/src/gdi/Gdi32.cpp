@@ -1,7 +1,9 @@
 #include "platform/Gdi32.h"
 
+#include <cstdint>
 #include <cstring>
 #include <map>
+#include <new>
 #include <utility>
 
 #include "GdiObjects.h"
@@ -18,6 +20,7 @@ std::map<HGDIOBJ, Object>& Objects() {
   return objects;
 }
 HGDIOBJ nextHandle = 0x1000;
+std::size_t sectionMemory = SIZE_MAX;
 
 // The palette of the 20 colours the desktop keeps for itself; the rest 0.
 std::array<PALETTEENTRY, 256> SystemPalette() {
@@ -144,6 +147,9 @@ HBITMAP CreateDIBSection(HDC, const void* info, std::uint32_t, void** bits) {
   std::size_t stride = Stride(bitmap.width, bitmap.bitCount);
   // Sections are limited to what a 32-bit size field can describe.
   if (stride * static_cast<std::size_t>(bitmap.height) > 0x7FFFFFFFu) return 0;
+  // Beyond the memory tests leave it, the allocation fails as it would when
+  // the system has no more.
+  if (stride * static_cast<std::size_t>(bitmap.height) > sectionMemory) throw std::bad_alloc();
   bitmap.storage.assign(stride * static_cast<std::size_t>(bitmap.height), 0);
   BITMAPINFOHEADER h;
   std::memcpy(&h, info, sizeof h);
@@ -317,5 +323,7 @@ HDC CreateDCOverMemory(void* pixels, int width, int height, int pitch, int bitCo
 }
 
 std::size_t GdiObjectCount() { return Objects().size(); }
+
+void SetSectionMemory(std::size_t bytes) { sectionMemory = bytes; }
 
 }  // namespace corvane::platform
