@@ -7,7 +7,7 @@
 #include "sdl/SdlBackend.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
+#include "platform/LeakCheck.h"
 #endif
 
 int main() {
@@ -20,12 +20,9 @@ int main() {
   corvane::platform::Install(std::move(backend));
   int code = corvane::RunIntro();
 #if defined(__SANITIZE_ADDRESS__)
-  // In a sanitizer build the intro's own memory is checked here, once all of
-  // it is given back and before the desktop is closed: the OpenGL driver
-  // leaves a few bytes behind when SDL unloads it, in a library that is gone
-  // by the end of the process, where no suppression can name it.
-  __lsan_do_leak_check();
-#endif
+  corvane::platform::CheckLeaksAfter([] { corvane::platform::Uninstall(); });
+#else
   corvane::platform::Uninstall();
+#endif
   return code;
 }

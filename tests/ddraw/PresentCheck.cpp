@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/DDraw.h"
+#include "platform/LeakCheck.h"
 #include "platform/Platform.h"
 #include "sdl/SdlBackend.h"
 
@@ -149,6 +150,10 @@ int main() {
   windows.showWindow(window, true);
   RunUntilLine("shown", [] {});
   bool ok = FullScreen(window) && Windowed(window);
+#if defined(__SANITIZE_ADDRESS__)
+  CheckLeaksAfter([] { Uninstall(); });
+#else
   Uninstall();
+#endif
   return ok ? 0 : 1;
 }

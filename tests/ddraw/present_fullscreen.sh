@@ -30,12 +30,6 @@ expect() {
 }
 red=ff0000 green=00ff00 blue=0000ff white=ffffff yellow=ffff00 magenta=ff00ff black=000000
 
-# In the sanitizer build, SDL's OpenGL renderer leaves 112 bytes behind in
-# the libraries SDL unloads when it quits (a bare SDL program that draws a
-# streaming texture does the same); with the library gone the report has no
-# frame to match a suppression against. The device's own code is checked
-# for leaks by the headless tests; here only memory errors count.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 coproc CHECK { "$check" 2>"$work/stderr"; }
 pids+=($CHECK_PID)
 check_pid=$CHECK_PID
