@@ -26,11 +26,6 @@ client_area() {
   xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
                            /^  Width:/ {w=$2} /^  Height:/ {h=$2} END {print x, y, w, h}'
 }
-# Runs the command every 0.2 s until it succeeds, for at most $1 seconds.
-within() {
-  local end=$(( SECONDS + $1 )); shift
-  until "$@"; do (( SECONDS < end )) || return 1; sleep 0.2; done
-}
 # "min max" of all channels in a rectangle (x y w h) of the last screenshot.
 levels() { convert "$work/shot.png" -crop "$3x$4+$1+$2" +repage -format "%[fx:minima*255] %[fx:maxima*255]" info:; }
 # Takes a screenshot; succeeds when the rectangle shows the logo's greys
@@ -53,8 +48,8 @@ box=$(wait_window "Warnung") || fail "no box captioned Warnung"
 xdotool key --window "$box" Return 2>/dev/null
 win=$(wait_window "Corvane") || fail "no window captioned Corvane"
 
-within 10 covers_panel || fail "full screen: the window is at '$(client_area "$win")', not covering the panel"
-within 15 logo_at "$panel_x" "$pic_y" "$panel_w" 400 ||
+wait_for 10 covers_panel || fail "full screen: the window is at '$(client_area "$win")', not covering the panel"
+wait_for 15 logo_at "$panel_x" "$pic_y" "$panel_w" 400 ||
   fail "full screen: no logo on the panel (levels $lo to $hi)"
 for bar in "$panel_x 0 $panel_w $pic_y" "$panel_x $(( pic_y + pic_h )) $panel_w $(( panel_h - pic_y - pic_h ))"; do
   read -r _ bright <<<"$(levels $bar)"
@@ -64,8 +59,8 @@ full_levels="$lo-$hi"
 cp "$work/shot.png" "$work/full_screen.png"
 
 xdotool key --window "$win" F1 2>/dev/null
-within 10 centred_window || fail "after F1: the window is at '$(client_area "$win")', not 320x240 at $cx,$cy"
-within 10 logo_at "$x" "$y" 320 100 || fail "after F1: the window shows no logo (levels $lo to $hi)"
+wait_for 10 centred_window || fail "after F1: the window is at '$(client_area "$win")', not 320x240 at $cx,$cy"
+wait_for 10 logo_at "$x" "$y" 320 100 || fail "after F1: the window shows no logo (levels $lo to $hi)"
 
 xdotool key --window "$win" Escape 2>/dev/null
 for _ in $(seq 100); do kill -0 "$intro_pid" 2>/dev/null || break; sleep 0.01; done

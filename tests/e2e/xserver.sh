@@ -92,11 +92,7 @@ CONF
   for _ in $(seq 100); do [ "$(heads)" = "$want" ] && break; sleep 0.05; done
   [ "$(heads)" = "$want" ] || fail "the heads are '$(heads)', not '$want'"
   openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
-  # The window manager is up once it names itself on the root window.
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.05
-  done
+  wait_for 10 window_manager_running || fail "openbox did not start"
 }
 
 # A top-level window by its exact name; prints its id.

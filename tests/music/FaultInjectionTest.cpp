@@ -242,12 +242,7 @@ TEST_P(TempFaults, MoveThePayloadAndLeaveNothing) {
   create();
   EXPECT_EQ(payloadIn(target).size(), 2u);
   EXPECT_EQ(EntriesOf(runtime), Names{}) << "the link's target is not written into";
-  start();
-  runUntilFrame(MusicStartFrame + 10);
-  EXPECT_TRUE(MusicLoaded);
-  EXPECT_EQ(boxTexts(), Names{kNoTextFile});
-  post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
-  end();
+  playPastTheMusicAndEscape();
   EXPECT_EQ(payloadIn(target), Names{});
 }
 
@@ -336,12 +331,7 @@ TEST_P(NoexecDirectory, ThePayloadGoesWhereItCanBeLoaded) {
         if (entry.path() != own) target = entry.path();
     EXPECT_EQ(payloadIn(target).size(), 2u) << target;
     EXPECT_EQ(EntriesOf(own), Names{}) << "nothing written to the noexec directory";
-    start();
-    runUntilFrame(MusicStartFrame + 10);
-    EXPECT_TRUE(MusicLoaded);
-    EXPECT_EQ(boxTexts(), Names{kNoTextFile});
-    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
-    end();
+    playPastTheMusicAndEscape();
     EXPECT_EQ(EntriesOf(tmp), Names{ownName}) << "no fresh directory left";
     EXPECT_EQ(payloadIn(cwd.path()), Names{});
     ::umount(mountPoint.c_str());

@@ -64,6 +64,17 @@ class IntroMusic : public IntroFixture {
     Application->Run();
     DoneApplication();
   }
+  // Starts the intro, runs it past the music frame, checks whether the music
+  // plays and that only the start-up box was shown, and ends it with Escape.
+  void playPastTheMusicAndEscape(bool plays = true) {
+    start();
+    runUntilFrame(MusicStartFrame + 10);
+    EXPECT_EQ(FrameCounter, MusicStartFrame + 10) << "the intro runs";
+    EXPECT_EQ(MusicLoaded, plays);
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile}) << "no message about the music";
+    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
+    end();
+  }
   std::vector<std::string> payloadIn(const fs::path& dir) {
     std::vector<std::string> names;
     for (const char* name : {PlayerLibraryName, ModuleFileName})

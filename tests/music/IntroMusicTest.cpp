@@ -160,13 +160,7 @@ TEST_P(NoPrivateDirectory, UsesOnlyAnUnsharedCurrentDirectory) {
     fs::current_path(here);
     create();
     EXPECT_EQ(payloadIn(here).size(), c.plays ? 2u : 0u);
-    start();
-    runUntilFrame(MusicStartFrame + 10);
-    EXPECT_EQ(FrameCounter, MusicStartFrame + 10) << "the intro runs";
-    EXPECT_EQ(MusicLoaded, c.plays);
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{kNoTextFile}) << "no message about the music";
-    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_ESCAPE);
-    end();
+    playPastTheMusicAndEscape(c.plays);
     EXPECT_TRUE(fs::is_empty(here));
     EXPECT_TRUE(fs::is_empty(base));
   });
