@@ -5,6 +5,10 @@
 # before or after.
 work=$(mktemp -d)
 pids=()
+# The program's private directory is the test's own, so that tests running
+# at the same time (or a build's and another build's) never share payload.
+export XDG_RUNTIME_DIR=$work/runtime-dir
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 # Whether a process is there and not a zombie.
 running() { local state; state=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${state#Z}" = "$state" ]; }
 # The latest started first, so that a program ends while its X server is
