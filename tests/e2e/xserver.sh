@@ -33,16 +33,36 @@ declare -F fail >/dev/null || fail() {
   exit 1
 }
 
-# Xvfb picks a free display itself and names it on fd 3 once it is ready.
+# Starts an X server (the command; the display and -displayfd are added)
+# and sets DISPLAY once it accepts clients. The number is drawn at random
+# from a wide range rather than left to -displayfd, which takes the lowest
+# free one: when tests run side by side, that is the number another test's
+# server is just giving up, and a server that is ending removes its socket
+# file after its lock, under the feet of the one that took the number.
+launch_x() {
+  local n
+  for _ in 1 2 3 4 5; do
+    n=$(( 200 + RANDOM % 30000 ))
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    : >"$work/display"
+    "$@" ":$n" -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
+    xserver_pid=$!
+    for _ in $(seq 200); do
+      [ -s "$work/display" ] && { pids+=($xserver_pid); export DISPLAY=:$n; return 0; }
+      kill -0 "$xserver_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    # Another server took the number first: draw again.
+    kill "$xserver_pid" 2>/dev/null; wait "$xserver_pid" 2>/dev/null
+  done
+  return 1
+}
+
 start_x() {
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xserver_pid=$!; pids+=($xserver_pid)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=:$(head -n1 "$work/display")
-  openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
+  launch_x Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp || fail "Xvfb did not start"
+  openbox --sm-disable >"$work/openbox.log" 2>&1 & pids+=($!)
   # The window manager is ready once it has claimed the screen.
-  wait_for 10 window_manager_running || fail "openbox did not start"
+  wait_for 10 window_manager_running || fail "openbox did not start on $DISPLAY: $(grep -v menu "$work/openbox.log" | head -3)"
 }
 window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
@@ -81,11 +101,8 @@ Section "Screen"
   EndSubSection
 EndSection
 CONF
-  Xorg -noreset -nolisten tcp -displayfd 3 -config "$work/xorg.conf" -logfile "$work/xorg.log" \
-    3>"$work/display" >/dev/null 2>&1 & pids+=($!)
-  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-  [ -s "$work/display" ] || fail "Xorg did not start: $(tail -5 "$work/xorg.log" 2>/dev/null)"
-  export DISPLAY=:$(head -n1 "$work/display")
+  launch_x Xorg -noreset -nolisten tcp -config "$work/xorg.conf" -logfile "$work/xorg.log" ||
+    fail "Xorg did not start: $(tail -5 "$work/xorg.log" 2>/dev/null)"
   xrandr --addmode DUMMY1 "$left" &&
     xrandr --output DUMMY1 --mode "$left" --pos 0x0 \
            --output DUMMY0 --mode "$primary" --pos "${left%x*}x0" --primary ||
@@ -95,8 +112,8 @@ CONF
   local want="$primary+${left%x*}+0 DUMMY0;$left+0+0 DUMMY1;"
   for _ in $(seq 100); do [ "$(heads)" = "$want" ] && break; sleep 0.05; done
   [ "$(heads)" = "$want" ] || fail "the heads are '$(heads)', not '$want'"
-  openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
-  wait_for 10 window_manager_running || fail "openbox did not start"
+  openbox --sm-disable >"$work/openbox.log" 2>&1 & pids+=($!)
+  wait_for 10 window_manager_running || fail "openbox did not start on $DISPLAY: $(grep -v menu "$work/openbox.log" | head -3)"
 }
 
 # A top-level window by its exact name; prints its id.
