@@ -33,36 +33,36 @@ declare -F fail >/dev/null || fail() {
   exit 1
 }
 
-# Starts an X server (the command; the display and -displayfd are added)
-# and sets DISPLAY once it accepts clients. The number is drawn at random
-# from a wide range rather than left to -displayfd, which takes the lowest
-# free one: when tests run side by side, that is the number another test's
-# server is just giving up, and a server that is ending removes its socket
-# file after its lock, under the feet of the one that took the number.
+# Starts an X server (the command; -displayfd is added, so the server takes
+# a free display number itself and names it once it listens) and sets
+# DISPLAY once the server answers. The server must be told -noreset: it
+# otherwise starts over whenever its last client leaves, and a client that
+# connects just then (the window manager after a first look at the screen)
+# is turned away.
 launch_x() {
-  local n
-  for _ in 1 2 3 4 5; do
-    n=$(( 200 + RANDOM % 30000 ))
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    : >"$work/display"
-    "$@" ":$n" -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
-    xserver_pid=$!
-    for _ in $(seq 200); do
-      [ -s "$work/display" ] && { pids+=($xserver_pid); export DISPLAY=:$n; return 0; }
-      kill -0 "$xserver_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    # Another server took the number first: draw again.
-    kill "$xserver_pid" 2>/dev/null; wait "$xserver_pid" 2>/dev/null
+  : >"$work/display"
+  "$@" -displayfd 3 3>"$work/display" >"$work/xserver.log" 2>&1 &
+  xserver_pid=$!
+  pids+=($xserver_pid)
+  for _ in $(seq 200); do
+    if [ -s "$work/display" ]; then
+      export DISPLAY=:$(head -n1 "$work/display")
+      wait_for 10 answers || fail "the X server on $DISPLAY does not answer: $(tail -5 "$work/xserver.log")"
+      return 0
+    fi
+    kill -0 "$xserver_pid" 2>/dev/null || break
+    sleep 0.05
   done
   return 1
 }
 
+answers() { xdpyinfo >/dev/null 2>&1; }
+
 start_x() {
-  launch_x Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp || fail "Xvfb did not start"
+  launch_x Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp -noreset || fail "Xvfb did not start"
   openbox --sm-disable >"$work/openbox.log" 2>&1 & pids+=($!)
   # The window manager is ready once it has claimed the screen.
-  wait_for 10 window_manager_running || fail "openbox did not start on $DISPLAY: $(grep -v menu "$work/openbox.log" | head -3)"
+  wait_for 10 window_manager_running || fail "openbox did not start on $DISPLAY: $(grep -v menu "$work/openbox.log" | head -3); X server $(kill -0 $xserver_pid 2>/dev/null && echo running || echo gone): $(tail -5 "$work/xserver.log")"
 }
 window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 

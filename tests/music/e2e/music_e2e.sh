@@ -33,7 +33,13 @@
 #                 intro plays it to OUT (a sound file, type by its name)
 set -u
 intro=$(realpath "$1") check=$(realpath "$2") module=$(realpath "$3") scenario=$4 out=${5:-}
-fail() { echo "FAIL ($scenario): $*"; exit 1; }
+fail() {
+  echo "FAIL ($scenario): $*"
+  [ -s "$work/stderr" ] && grep -v -e '^ALSA' -e '^CRITICAL' "$work/stderr" | head -20
+  [ -n "${DISPLAY:-}" ] && echo "windows: $(xwininfo -root -tree 2>/dev/null | grep -c '"Corvane"') named Corvane;" \
+    "active: $(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed 's/.*# //')"
+  exit 1
+}
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 . "$(cd "$(dirname "$0")/../../e2e" && pwd)/xserver.sh"
