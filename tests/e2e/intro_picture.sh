@@ -40,7 +40,8 @@ tint() {
 cd "$work"
 "$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
 box=$(wait_window "Warnung") || fail "no box captioned Warnung"
-xdotool key --window "$box" Return 2>/dev/null
+press_return "$box"
+box_gone "$box"
 win=$(wait_window "Corvane") || fail "no window captioned Corvane"
 # The state below is reached some 3 s after the box (frame 100 is due after
 # 1.6 s, and the greeting is typed after that); a busy machine takes longer,

@@ -45,7 +45,8 @@ centred_window() {
 cd "$work"
 "$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
 box=$(wait_window "Warnung") || fail "no box captioned Warnung"
-xdotool key --window "$box" Return 2>/dev/null
+press_return "$box"
+box_gone "$box"
 win=$(wait_window "Corvane") || fail "no window captioned Corvane"
 
 wait_for 10 covers_panel || fail "full screen: the window is at '$(client_area "$win")', not covering the panel"

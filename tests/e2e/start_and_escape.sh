@@ -38,8 +38,9 @@ cd "$work"
 box=$(wait_window "Warnung") || fail "no box captioned Warnung"
 grep -qF "Warnung: No CORVANE textfile found, using standart text." "$work/stderr" ||
   fail "the box text did not reach stderr: $(cat "$work/stderr")"
-xdotool key --window "$box" Return 2>/dev/null
+press_return "$box"
 answered=$(date +%s%N); answered=$(( answered / 1000000 ))
+box_gone "$box"
 win=$(wait_window "Corvane") || fail "no window captioned Corvane"
 
 # Whether a part of the last screenshot shows the intro's picture rather than

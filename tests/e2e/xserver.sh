@@ -29,6 +29,7 @@ trap cleanup EXIT
 # The program under test writes its stderr to $work/stderr; a failure shows it.
 declare -F fail >/dev/null || fail() {
   echo "FAIL: $*"
+  [ -n "${intro_pid:-}" ] && kill -0 "$intro_pid" 2>/dev/null && { gdb -p "$intro_pid" -batch -ex "thread apply all bt"; for c in $(pgrep -P "$intro_pid"); do echo "CHILD $c"; cat /proc/$c/status | head -3; gdb -p "$c" -batch -ex "thread apply all bt"; done; xwininfo -root -tree; } >/tmp/hang-$intro_pid.txt 2>&1
   [ -s "$work/stderr" ] && grep -v '^ALSA' "$work/stderr" | head -40
   exit 1
 }
@@ -120,6 +121,18 @@ CONF
 find_window() {
   xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'
 }
+
+# Answers the box with Return as a person would: once it is shown and has
+# the keyboard focus, a real key press (not one sent to the window, which
+# the box can miss while it is still being set up). box_gone waits until it
+# has taken it.
+press_return() {
+  wait_for 10 viewable "$1" || fail "the box $1 is not shown"
+  timeout 10 xdotool windowactivate --sync "$1" key Return 2>/dev/null
+}
+box_gone() { wait_for 10 gone "$1" || fail "the box $1 did not take Return"; }
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+gone() { ! xwininfo -id "$1" >/dev/null 2>&1 || ! viewable "$1"; }
 
 # Waits up to ten seconds for the window; prints its id.
 wait_window() {

@@ -46,7 +46,8 @@ mkdir -m 700 "$runtime" "$work/cwd"
    "$intro") 2>"$work/stderr" &
 intro_pid=$!; pids+=($intro_pid)
 box=$(wait_window "Warnung") || fail "no start-up box"
-xdotool key --window "$box" Return 2>/dev/null
+press_return "$box"
+box_gone "$box"
 started=$(date +%s%N)
 win=$(wait_window "Corvane") || fail "no intro window"
 

@@ -35,6 +35,7 @@ set -u
 intro=$(realpath "$1") check=$(realpath "$2") module=$(realpath "$3") scenario=$4 out=${5:-}
 fail() {
   echo "FAIL ($scenario): $*"
+  [ -n "${intro_pid:-}" ] && kill -0 "$intro_pid" 2>/dev/null && { gdb -p "$intro_pid" -batch -ex "thread apply all bt"; for c in $(pgrep -P "$intro_pid"); do echo "CHILD $c"; cat /proc/$c/status | head -3; gdb -p "$c" -batch -ex "thread apply all bt"; done; xwininfo -root -tree; } >/tmp/hang-$scenario-$intro_pid.txt 2>&1
   [ -s "$work/stderr" ] && grep -v -e '^ALSA' -e '^CRITICAL' "$work/stderr" | head -20
   [ -n "${DISPLAY:-}" ] && echo "windows: $(xwininfo -root -tree 2>/dev/null | grep -c '"Corvane"') named Corvane;" \
     "active: $(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed 's/.*# //')"
@@ -54,8 +55,9 @@ start_intro() {
 }
 answer_box() {
   box=$(wait_window "Warnung") || fail "no start-up box"
-  xdotool key --window "$box" Return 2>/dev/null
+  press_return "$box"
   answered=$(now_ms)
+  box_gone "$box"
 }
 # Waits up to $1 seconds for the intro to end; fails unless with code 0.
 expect_exit() {
