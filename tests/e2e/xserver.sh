@@ -29,7 +29,6 @@ trap cleanup EXIT
 # The program under test writes its stderr to $work/stderr; a failure shows it.
 declare -F fail >/dev/null || fail() {
   echo "FAIL: $*"
-  [ -n "${intro_pid:-}" ] && kill -0 "$intro_pid" 2>/dev/null && { gdb -p "$intro_pid" -batch -ex "thread apply all bt"; for c in $(pgrep -P "$intro_pid"); do echo "CHILD $c"; cat /proc/$c/status | head -3; gdb -p "$c" -batch -ex "thread apply all bt"; done; xwininfo -root -tree; } >/tmp/hang-$intro_pid.txt 2>&1
   [ -s "$work/stderr" ] && grep -v '^ALSA' "$work/stderr" | head -40
   exit 1
 }
