@@ -126,7 +126,8 @@ find_window() {
 # the box can miss while it is still being set up). box_gone waits until it
 # has taken it.
 press_return() {
-  wait_for 10 viewable "$1" || fail "the box $1 is not shown"
+  # The window manager maps it; on a crowded machine that can take a while.
+  wait_for 30 viewable "$1" || fail "the box $1 is not shown"
   timeout 10 xdotool windowactivate --sync "$1" key Return 2>/dev/null
 }
 box_gone() { wait_for 10 gone "$1" || fail "the box $1 did not take Return"; }
