@@ -37,12 +37,7 @@ tint() {
     -format "%[fx:maxima*255]" info:
 }
 
-cd "$work"
-"$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
-box=$(wait_window "Warnung") || fail "no box captioned Warnung"
-press_return "$box"
-box_gone "$box"
-win=$(wait_window "Corvane") || fail "no window captioned Corvane"
+start_intro_and_answer
 # The state below is reached some 3 s after the box (frame 100 is due after
 # 1.6 s, and the greeting is typed after that); a busy machine takes longer,
 # so it is waited for, each screenshot judged whole.

@@ -42,12 +42,7 @@ centred_window() {
   (( w == 320 && h == 240 && x >= cx - 1 && x <= cx + 1 && y >= cy - 1 && y <= cy + 1 ))
 }
 
-cd "$work"
-"$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
-box=$(wait_window "Warnung") || fail "no box captioned Warnung"
-press_return "$box"
-box_gone "$box"
-win=$(wait_window "Corvane") || fail "no window captioned Corvane"
+start_intro_and_answer
 
 wait_for 10 covers_panel || fail "full screen: the window is at '$(client_area "$win")', not covering the panel"
 wait_for 15 logo_at "$panel_x" "$pic_y" "$panel_w" 400 ||

@@ -134,6 +134,19 @@ box_gone() { wait_for 10 gone "$1" || fail "the box $1 did not take Return"; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 gone() { ! xwininfo -id "$1" >/dev/null 2>&1 || ! viewable "$1"; }
 
+# Starts the intro ($intro) in the scratch folder, where it finds no text
+# file, answers its start-up box and waits for its window: sets intro_pid,
+# answered (in ms) and win.
+start_intro_and_answer() {
+  cd "$work" || fail "no scratch folder"
+  "$intro" 2>"$work/stderr" & intro_pid=$!; pids+=($intro_pid)
+  box=$(wait_window "Warnung") || fail "no box captioned Warnung"
+  press_return "$box"
+  answered=$(( $(date +%s%N) / 1000000 ))
+  box_gone "$box"
+  win=$(wait_window "Corvane") || fail "no window captioned Corvane"
+}
+
 # Waits up to ten seconds for the window; prints its id.
 wait_window() {
   local id=""
