@@ -1,8 +1,11 @@
 // The intro's program entry: opens the desktop and runs the main window.
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "IntroOptions.h"
 #include "MainUnit.h"
+#include "ScalingChoice.h"
 #include "platform/Platform.h"
 #include "sdl/SdlBackend.h"
 
@@ -10,7 +13,18 @@
 #include "platform/LeakCheck.h"
 #endif
 
-int main() {
+int main(int argc, char** argv) {
+  corvane::IntroOptions options;
+  try {
+    options = corvane::ParseIntroOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const corvane::CommandLineError& error) {
+    std::fprintf(stderr, "corvane: %s\nTry 'corvane --help'.\n", error.what());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(corvane::IntroHelpText().c_str(), stdout);
+    return 0;
+  }
   std::string error;
   auto backend = corvane::platform::OpenSdlBackend(error);
   if (!backend) {
@@ -18,6 +32,7 @@ int main() {
     return 1;
   }
   corvane::platform::Install(std::move(backend));
+  corvane::ChooseScaling(options.scaling, corvane::SettingsFilePath());
   int code = corvane::RunIntro();
 #if defined(__SANITIZE_ADDRESS__)
   corvane::platform::CheckLeaksAfter([] { corvane::platform::Uninstall(); });

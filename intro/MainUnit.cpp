@@ -4,6 +4,7 @@
 #include <span>
 
 #include "PageText.h"
+#include "ScalingChoice.h"
 #include "Tallberg_Functions.h"
 
 namespace corvane {
@@ -107,6 +108,7 @@ void TfrmMain::FormKeyDown(TObject*, std::uint16_t& key, TShiftState) {
   switch (key) {
     case platform::VK_ESCAPE: Close(); break;
     case platform::VK_F1: ToggleFullScreen(*dxDraw, *dxTimer, *this); break;
+    case platform::VK_F2: SwitchScaling(); break;
     default: break;
   }
 }

@@ -19,6 +19,7 @@ int SdlDisplay::refreshRate() const {
 }
 
 void SdlDisplay::destroy(Output& output) {
+  if (output.enlarged) SDL_DestroyTexture(output.enlarged);
   if (output.texture) SDL_DestroyTexture(output.texture);
   if (output.renderer) SDL_DestroyRenderer(output.renderer);
   output = Output{};
@@ -69,14 +70,47 @@ void SdlDisplay::showFrame(HWND window, const FrameView& frame, bool, bool vsync
     SDL_RenderSetVSync(output->renderer, vsync ? 1 : 0);
     output->vsync = vsync;
   }
-  int outputWidth = 0, outputHeight = 0;
-  SDL_GetRendererOutputSize(output->renderer, &outputWidth, &outputHeight);
-  RECT fit = FitPicture({outputWidth, outputHeight}, {frame.width, frame.height});
-  SDL_Rect dest{fit.left, fit.top, fit.width(), fit.height()};
-  SDL_SetRenderDrawColor(output->renderer, 0, 0, 0, 255);
-  SDL_RenderClear(output->renderer);
-  SDL_RenderCopy(output->renderer, output->texture, nullptr, &dest);
+  copyPlaced(*output, {frame.width, frame.height});
   SDL_RenderPresent(output->renderer);
+}
+
+bool SdlDisplay::prepareEnlarged(Output& output, int width, int height) {
+  if (output.enlarged && output.enlargedWidth == width && output.enlargedHeight == height) return true;
+  if (output.enlarged) SDL_DestroyTexture(output.enlarged);
+  output.enlarged = nullptr;
+  if (!SDL_RenderTargetSupported(output.renderer)) return false;
+  output.enlarged = SDL_CreateTexture(output.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                      width, height);
+  if (!output.enlarged) return false;
+  SDL_SetTextureScaleMode(output.enlarged, SDL_ScaleModeLinear);
+  output.enlargedWidth = width;
+  output.enlargedHeight = height;
+  return true;
+}
+
+// The uploaded picture onto a black output, placed as the scaling says.
+// Whole: one nearest-neighbour copy. Fill: nearest neighbour by the whole
+// factor into a picture of its own, then linearly by the rest, so that the
+// blending stays within one pixel of each picture pixel's edge (see
+// ScalePicture); a renderer without such pictures copies nearest neighbour.
+void SdlDisplay::copyPlaced(Output& output, Size picture) {
+  int width = 0, height = 0;
+  SDL_GetRendererOutputSize(output.renderer, &width, &height);
+  const RECT place = PlacePicture({width, height}, picture, scaling());
+  const SDL_Rect dest{place.left, place.top, place.width(), place.height()};
+  const int factor = WholeFactorWithin({place.width(), place.height()}, picture);
+  const bool whole = place.width() == picture.width * factor && place.height() == picture.height * factor;
+  SDL_Texture* source = output.texture;
+  if (scaling() == Scaling::Fill && !whole &&
+      prepareEnlarged(output, picture.width * factor, picture.height * factor) &&
+      SDL_SetRenderTarget(output.renderer, output.enlarged) == 0) {
+    SDL_RenderCopy(output.renderer, output.texture, nullptr, nullptr);
+    SDL_SetRenderTarget(output.renderer, nullptr);
+    source = output.enlarged;
+  }
+  SDL_SetRenderDrawColor(output.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(output.renderer);
+  SDL_RenderCopy(output.renderer, source, nullptr, &dest);
 }
 
 bool SdlDisplay::coverDesktop(HWND window, const DisplayMode&) {

@@ -36,9 +36,15 @@ class SdlDisplay : public Display {
     int textureWidth = 0;
     int textureHeight = 0;
     int vsync = -1;  // as last set on the renderer; -1 before the first frame
+    // Fill: the picture enlarged by a whole factor, drawn from on linearly.
+    SDL_Texture* enlarged = nullptr;
+    int enlargedWidth = 0;
+    int enlargedHeight = 0;
   };
   Output* outputFor(HWND window);
   bool prepareTexture(Output& output, int width, int height);
+  bool prepareEnlarged(Output& output, int width, int height);
+  void copyPlaced(Output& output, Size picture);
   static void destroy(Output& output);
 
   SdlWindowSystem* windows_;

@@ -165,7 +165,13 @@ INSTANTIATE_TEST_SUITE_P(
         // (A socket cannot even be opened.)
         CommandCase{"text_a_socket", "--text node --out here", 1, "cannot read the text file node", Node::Socket},
         CommandCase{"text_a_directory", "--text node --out here", 1, "node: not a regular file", Node::Directory},
-        CommandCase{"text_a_device", "--text /dev/null --out here", 1, "/dev/null: not a regular file"}),
+        CommandCase{"text_a_device", "--text /dev/null --out here", 1, "/dev/null: not a regular file"},
+        CommandCase{"fill_without_screen", "--fill", 2, "--fill and --whole need --screen"},
+        CommandCase{"screen_not_a_size", "--screen 1366", 2, "WIDTHxHEIGHT"},
+        CommandCase{"screen_too_wide", "--screen 5000x100 --fill", 2, "the screen's width must be"},
+        CommandCase{"screen_no_height", "--screen 640x", 2, "the screen's height must be"},
+        CommandCase{"screen_in_a_window", "--screen 800x600 --window", 2, "cannot go with --window"},
+        CommandCase{"screen_scaled", "--screen 800x600 --scale 2", 2, "cannot go with --scale"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Pictures, sound and determinism ----------------------------------------
@@ -261,6 +267,9 @@ struct FormatCase {
   const char* args;
   const char* golden;
   int scale;
+  // With --screen: the monitor, and how it enlarges the golden frame.
+  platform::Size screen{};
+  platform::Scaling scaling = platform::Scaling::Whole;
 };
 void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 
@@ -271,14 +280,39 @@ TEST_P(CaptureFormat, Frame101IsTheGoldenFrame) {
   Scratch scratch;
   const Result result = Capture(std::string(c.args) + " --frames 101:101 --out out", scratch.path);
   ASSERT_EQ(result.status, 0) << result.err;
-  ExpectSamePicture(scratch.path / "out" / "frame-000101.png", fs::path(CORVANE_GOLDEN_DIR) / c.golden, c.scale);
+  const fs::path captured = scratch.path / "out" / "frame-000101.png", golden = fs::path(CORVANE_GOLDEN_DIR) / c.golden;
+  if (c.screen.width == 0) {
+    ExpectSamePicture(captured, golden, c.scale);
+    return;
+  }
+  // What the monitor shows: the golden frame placed and enlarged there.
+  RgbaImage got, frame;
+  ASSERT_TRUE(ReadPng(captured.string(), got));
+  ASSERT_TRUE(ReadPng(golden.string(), frame));
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < frame.height; ++y)
+    for (int x = 0; x < frame.width; ++x) pixels.push_back(frame.rgb(x, y));
+  const std::vector<std::uint32_t> want =
+      platform::ScalePicture({pixels.data(), frame.width, frame.height, frame.width}, c.screen, c.scaling);
+  ASSERT_EQ(got.width, c.screen.width);
+  ASSERT_EQ(got.height, c.screen.height);
+  int wrong = 0;
+  for (int y = 0; y < got.height; ++y)
+    for (int x = 0; x < got.width; ++x) wrong += got.rgb(x, y) != want[static_cast<std::size_t>(y * got.width + x)];
+  EXPECT_EQ(wrong, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Capture, CaptureFormat,
     ::testing::Values(FormatCase{"full_screen", "--full-screen", "frame-0101-fullscreen.png", 1},
                       FormatCase{"window", "--window", "frame-0101-window.png", 1},
-                      FormatCase{"window_scaled", "--window --scale 3", "frame-0101-window.png", 3}),
+                      FormatCase{"window_scaled", "--window --scale 3", "frame-0101-window.png", 3},
+                      FormatCase{"screen_filled", "--screen 1366x768 --fill", "frame-0101-fullscreen.png", 1,
+                                 {1366, 768}, platform::Scaling::Fill},
+                      FormatCase{"screen_whole", "--screen 1920x1080 --whole", "frame-0101-fullscreen.png", 1,
+                                 {1920, 1080}, platform::Scaling::Whole},
+                      FormatCase{"screen_whole_by_default", "--screen 1600x900", "frame-0101-fullscreen.png", 1,
+                                 {1600, 900}, platform::Scaling::Whole}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The GIF, read back by ImageMagick: every second frame, as the PNG files

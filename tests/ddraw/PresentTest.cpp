@@ -1,4 +1,5 @@
 // What reaches the window: frames read back from the headless display.
+#include <algorithm>
 #include <optional>
 
 #include "DDrawFixture.h"
@@ -10,6 +11,7 @@ TEST(FitPicture, ScaledByWholeFactorsCentredWithBars) {
   struct Row {
     Size output, picture;
     RECT expected;
+    Scaling scaling = Scaling::Whole;
   } rows[] = {
       {{1280, 1024}, {320, 240}, {0, 32, 1280, 992}},     // 4x, bars above and below
       {{1920, 1080}, {320, 240}, {320, 60, 1600, 1020}},  // 4x, bars all round
@@ -21,11 +23,99 @@ TEST(FitPicture, ScaledByWholeFactorsCentredWithBars) {
       {{300, 240}, {320, 240}, {0, 7, 300, 232}},
       {{0, 240}, {320, 240}, {}},
       {{320, 240}, {0, 0}, {}},
+      // Filled: the whole height (or width) at the picture's aspect.
+      {{1366, 768}, {320, 240}, {171, 0, 1195, 768}, Scaling::Fill},
+      {{1600, 900}, {320, 240}, {200, 0, 1400, 900}, Scaling::Fill},
+      {{1920, 1080}, {320, 240}, {240, 0, 1680, 1080}, Scaling::Fill},
+      {{1280, 1024}, {320, 240}, {0, 32, 1280, 992}, Scaling::Fill},  // 4x already fills the width
+      {{768, 1366}, {320, 240}, {0, 395, 768, 971}, Scaling::Fill},   // upright: the width decides
+      {{1000, 600}, {1024, 768}, {100, 0, 900, 600}, Scaling::Fill},
+      {{1366, 768}, {320, 240}, {203, 24, 1163, 744}},                 // the same monitor, whole: 3x
+      {{0, 240}, {320, 240}, {}, Scaling::Fill},
+      {{320, 240}, {0, 240}, {}, Scaling::Fill},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(FitPicture(row.output, row.picture), row.expected)
+    EXPECT_EQ(PlacePicture(row.output, row.picture, row.scaling), row.expected)
         << row.output.width << "x" << row.output.height << " showing " << row.picture.width << "x"
-        << row.picture.height;
+        << row.picture.height << (row.scaling == Scaling::Fill ? " filled" : "");
+    if (row.scaling == Scaling::Whole) {
+      EXPECT_EQ(FitPicture(row.output, row.picture), row.expected);
+    }
+  }
+}
+
+// A filled picture keeps crisp edges: each picture pixel becomes a block
+// whose pixels more than one pixel inside its edges are exactly its colour,
+// and the pixels at its edges blend only it and its neighbours. Whole
+// factors are exact everywhere; around the picture all is black.
+TEST(ScalePicture, EachPixelABlockWithExactInnerPixels) {
+  constexpr int kWidth = 320, kHeight = 240;
+  std::vector<std::uint32_t> picture(kWidth * kHeight);
+  std::uint32_t seed = 12345;
+  for (std::uint32_t& pixel : picture) {
+    seed = seed * 1664525u + 1013904223u;
+    pixel = (seed >> 8) | 0xFF000000u;  // the top byte means nothing and must not show
+  }
+  const FrameView frame{picture.data(), kWidth, kHeight, kWidth};
+  auto source = [&](int x, int y) {
+    return picture[static_cast<std::size_t>(std::clamp(y, 0, kHeight - 1) * kWidth + std::clamp(x, 0, kWidth - 1))] &
+           0xFFFFFFu;
+  };
+  struct Row {
+    Size monitor;
+    Scaling scaling;
+    int factor;  // the whole factor first taken
+  } rows[] = {
+      {{1366, 768}, Scaling::Fill, 3}, {{1600, 900}, Scaling::Fill, 3},   {{1920, 1080}, Scaling::Fill, 4},
+      {{800, 600}, Scaling::Fill, 2},  {{2560, 1440}, Scaling::Fill, 6},  {{1280, 960}, Scaling::Fill, 4},
+      {{1366, 768}, Scaling::Whole, 3}, {{1920, 1080}, Scaling::Whole, 4},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.monitor.width << "x" << row.monitor.height
+                                    << (row.scaling == Scaling::Fill ? " filled" : " whole"));
+    const RECT place = PlacePicture(row.monitor, {kWidth, kHeight}, row.scaling);
+    EXPECT_EQ(WholeFactorWithin({place.width(), place.height()}, {kWidth, kHeight}), row.factor);
+    const std::vector<std::uint32_t> out = ScalePicture(frame, row.monitor, row.scaling);
+    ASSERT_EQ(out.size(), static_cast<std::size_t>(row.monitor.width * row.monitor.height));
+    int exact = 0;
+    for (int y = 0; y < row.monitor.height; ++y) {
+      for (int x = 0; x < row.monitor.width; ++x) {
+        const std::uint32_t got = out[static_cast<std::size_t>(y * row.monitor.width + x)];
+        if (x < place.left || x >= place.right || y < place.top || y >= place.bottom) {
+          ASSERT_EQ(got, 0u) << x << "," << y;
+          continue;
+        }
+        // The centre of output pixel (x, y) in picture pixels is
+        // (2 dx + 1) * 320 / (2 * width); the remainder, over 640, is its
+        // distance in output pixels from the picture pixel's left edge.
+        const std::int64_t nx = (2 * (x - place.left) + 1) * std::int64_t{kWidth};
+        const std::int64_t ny = (2 * (y - place.top) + 1) * std::int64_t{kHeight};
+        const int sx = static_cast<int>(nx / (2 * place.width())), sy = static_cast<int>(ny / (2 * place.height()));
+        const std::int64_t rx = nx % (2 * place.width()), ry = ny % (2 * place.height());
+        const bool inner = rx >= 2 * kWidth && 2 * place.width() - rx >= 2 * kWidth && ry >= 2 * kHeight &&
+                           2 * place.height() - ry >= 2 * kHeight;
+        if (inner || row.scaling == Scaling::Whole) {
+          ASSERT_EQ(got, source(sx, sy)) << x << "," << y << " in picture pixel " << sx << "," << sy;
+          ++exact;
+          continue;
+        }
+        for (int shift = 0; shift < 24; shift += 8) {  // a blend of the pixel and its neighbours
+          int low = 255, high = 0;
+          for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+              const int c = static_cast<int>((source(sx + dx, sy + dy) >> shift) & 255);
+              low = std::min(low, c);
+              high = std::max(high, c);
+            }
+          const int c = static_cast<int>((got >> shift) & 255);
+          ASSERT_TRUE(c >= low && c <= high) << x << "," << y << " channel at bit " << shift;
+        }
+      }
+    }
+    // Nearly all of the picture is exact: at most one blended column and
+    // row at each edge of each block.
+    const double blocksWide = place.width() / double{kWidth}, blocksHigh = place.height() / double{kHeight};
+    EXPECT_GE(exact, static_cast<int>(kWidth * kHeight * (blocksWide - 2) * (blocksHigh - 2)));
   }
 }
 

@@ -4,9 +4,18 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
 #include "../support/IntroFixture.h"
+#include "IntroOptions.h"
 #include "MainUnit.h"
 #include "PageText.h"
+#include "ScalingChoice.h"
 #include "Tallberg_Functions.h"
 
 namespace corvane::test {
@@ -165,11 +174,162 @@ TEST_F(MainWindow, EscapeEndsTheLoopAndStopsTheTimer) {
 TEST_F(MainWindow, OtherKeysDoNothing) {
   create();
   start();
-  for (std::uint16_t key : {std::uint16_t{13}, std::uint16_t{32}, std::uint16_t{113}, std::uint16_t{'A'}})
+  for (std::uint16_t key : {std::uint16_t{13}, std::uint16_t{32}, std::uint16_t{114}, std::uint16_t{'A'}})
     post(platform::EventKind::KeyDown, frmMain->Handle(), key);
   Application->ProcessMessages();
   EXPECT_FALSE(Application->Terminated());
   EXPECT_EQ(window().desc.border, platform::BorderStyle::None);
+}
+
+// F2 changes only how full-screen pictures fill the monitor: the window,
+// the timer and the count go on as they were; the choice is remembered in the
+// settings file when the program entry named one, and read back at the next start.
+TEST_F(MainWindow, F2SwitchesTheScalingOnlyAndRemembersIt) {
+  const std::string settings = (dir.path() / "config" / "corvane" / "settings").string();
+  create();
+  start();
+  runFor(500);
+  const std::int32_t frames = FrameCounter;
+  for (platform::Scaling expected : {platform::Scaling::Fill, platform::Scaling::Whole}) {
+    post(platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_F2);
+    Application->ProcessMessages();
+    EXPECT_EQ(backend_->display().scaling(), expected);
+    EXPECT_TRUE(backend_->display().isFullScreen());
+    EXPECT_EQ(window().desc.border, platform::BorderStyle::None);
+    EXPECT_EQ(FrameCounter, frames);
+  }
+  runFor(160);
+  EXPECT_EQ(FrameCounter, frames + 10) << "the timer was not stopped or restarted";
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "config")) << "nothing remembered unless asked";
+
+  ChooseScaling(std::nullopt, settings);
+  EXPECT_EQ(backend_->display().scaling(), platform::Scaling::Whole) << "no file: the default";
+  pressKey(platform::VK_F2);
+  EXPECT_EQ(ReadScalingSetting(settings), platform::Scaling::Fill);
+  struct stat info {};
+  ASSERT_EQ(::stat((dir.path() / "config" / "corvane").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u) << "made for the user alone";
+  backend_->display().setScaling(platform::Scaling::Whole);
+  ChooseScaling(std::nullopt, settings);
+  EXPECT_EQ(backend_->display().scaling(), platform::Scaling::Fill) << "the next start takes it back";
+  ChooseScaling(platform::Scaling::Whole, settings);
+  EXPECT_EQ(backend_->display().scaling(), platform::Scaling::Whole) << "the command line chooses";
+  EXPECT_EQ(ReadScalingSetting(settings), platform::Scaling::Fill) << "for that start only";
+  pressKey(platform::VK_F2);
+  pressKey(platform::VK_F2);
+  EXPECT_EQ(ReadScalingSetting(settings), platform::Scaling::Whole);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() / "config" / "corvane"),
+                          std::filesystem::directory_iterator{}),
+            1)
+      << "no scratch file left beside it";
+}
+
+// What a settings file says, however it came to be; anything not understood
+// is the default, never a failure.
+TEST(ScalingSetting, ReadFromTheFileWrittenWithTheOtherSettingsKept) {
+  ScratchDirectory dir;
+  const std::string path = (dir.path() / "settings").string();
+  struct Row {
+    const char* name;
+    std::optional<std::string> bytes;  // empty: no file
+    std::optional<platform::Scaling> read;
+  } rows[] = {
+      {"no file", std::nullopt, std::nullopt},
+      {"empty", "", std::nullopt},
+      {"fill", "scaling=fill\n", platform::Scaling::Fill},
+      {"whole, spaced, CRLF, no last newline", "  scaling = whole\r", platform::Scaling::Whole},
+      {"among others and comments", "# mine\nvolume=3\nscaling=fill\nother = x\n", platform::Scaling::Fill},
+      {"the last line counts", "scaling=fill\nscaling=whole\n", platform::Scaling::Whole},
+      {"a value not known", "scaling=stretch\n", std::nullopt},
+      {"commented out", "#scaling=fill\n", std::nullopt},
+      {"binary", std::string("\0\xFF\x01scaling\0=fill", 16), std::nullopt},
+      {"too large to be ours", std::string(70000, ' ') + "\nscaling=fill\n", std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(path);
+    if (row.bytes) std::ofstream(path, std::ios::binary) << *row.bytes;
+    EXPECT_EQ(ReadScalingSetting(path), row.read);
+    ASSERT_TRUE(WriteScalingSetting(path, platform::Scaling::Fill));
+    EXPECT_EQ(ReadScalingSetting(path), platform::Scaling::Fill);
+  }
+  std::filesystem::remove(path);
+  std::ofstream(path) << "volume=3\nscaling=whole\n";
+  ASSERT_TRUE(WriteScalingSetting(path, platform::Scaling::Fill));
+  std::ifstream in(path);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "volume=3\nscaling=fill\n");
+  // Not a regular file: never read (a FIFO would hold the start), and a
+  // directory in the way cannot be replaced.
+  const std::string fifo = (dir.path() / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadScalingSetting(fifo), std::nullopt);
+  std::filesystem::create_directories(dir.path() / "taken");
+  EXPECT_FALSE(WriteScalingSetting((dir.path() / "taken").string(), platform::Scaling::Fill));
+  EXPECT_FALSE(WriteScalingSetting((dir.path() / "settings" / "below-a-file").string(), platform::Scaling::Fill));
+  EXPECT_EQ(ReadScalingSetting(""), std::nullopt);
+}
+
+TEST(ScalingSetting, FileFromTheEnvironment) {
+  struct Row {
+    const char *config, *home, *path;  // nullptr: unset
+  } rows[] = {
+      {"/x/conf", "/home/u", "/x/conf/corvane/settings"},
+      {nullptr, "/home/u", "/home/u/.config/corvane/settings"},
+      {"", "/home/u", "/home/u/.config/corvane/settings"},
+      {"relative", "/home/u", "/home/u/.config/corvane/settings"},  // only absolute paths count
+      {nullptr, nullptr, ""},
+      {nullptr, "relative", ""},
+  };
+  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+  const char* oldHome = std::getenv("HOME");
+  const std::optional<std::string> keptConfig = oldConfig ? std::optional<std::string>(oldConfig) : std::nullopt;
+  const std::optional<std::string> keptHome = oldHome ? std::optional<std::string>(oldHome) : std::nullopt;
+  auto set = [](const char* name, const char* value) {
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+  };
+  for (const Row& row : rows) {
+    set("XDG_CONFIG_HOME", row.config);
+    set("HOME", row.home);
+    EXPECT_EQ(SettingsFilePath(), row.path) << (row.config ? row.config : "unset") << " " << (row.home ? row.home : "unset");
+  }
+  set("XDG_CONFIG_HOME", keptConfig ? keptConfig->c_str() : nullptr);
+  set("HOME", keptHome ? keptHome->c_str() : nullptr);
+}
+
+TEST(IntroCommandLine, OptionsAndMistakes) {
+  struct Row {
+    std::vector<std::string> args;
+    std::optional<platform::Scaling> scaling;
+    bool help;
+    const char* error;  // nullptr: accepted
+  } rows[] = {
+      {{}, std::nullopt, false, nullptr},
+      {{"--fill"}, platform::Scaling::Fill, false, nullptr},
+      {{"--whole"}, platform::Scaling::Whole, false, nullptr},
+      {{"--fill", "--whole"}, platform::Scaling::Whole, false, nullptr},  // the last one counts
+      {{"-h"}, std::nullopt, true, nullptr},
+      {{"--fill", "--help"}, platform::Scaling::Fill, true, nullptr},
+      {{"--help", "--bogus"}, std::nullopt, false, "unknown option '--bogus'"},
+      {{"fill"}, std::nullopt, false, "unknown option 'fill'"},
+      {{"--fill=yes"}, std::nullopt, false, "unknown option '--fill=yes'"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.args));
+    if (row.error) {
+      try {
+        ParseIntroOptions(row.args);
+        ADD_FAILURE() << "accepted";
+      } catch (const CommandLineError& error) {
+        EXPECT_EQ(std::string(error.what()), row.error);
+      }
+      continue;
+    }
+    const IntroOptions options = ParseIntroOptions(row.args);
+    EXPECT_EQ(options.scaling, row.scaling);
+    EXPECT_EQ(options.help, row.help);
+  }
+  EXPECT_NE(IntroHelpText().find("--fill"), std::string::npos);
 }
 
 TEST_F(MainWindow, TheFrameCountStopsAtItsTopInsteadOfOverflowing) {

@@ -10,6 +10,7 @@
 #include "HeadlessFixture.h"
 #include "MainUnit.h"
 #include "PageText.h"
+#include "ScalingChoice.h"
 
 namespace corvane::test {
 
@@ -32,6 +33,7 @@ class IntroFixture : public HeadlessFixture {
     ResetPageText();
     ResetGlyphCells();
     FrameCounter = 0;
+    RememberScalingIn({});
   }
 
   void writeTextFile(const std::string& bytes) { std::ofstream("corvane.dll", std::ios::binary) << bytes; }

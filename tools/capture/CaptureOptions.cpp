@@ -26,10 +26,27 @@ void ParseFrames(const std::string& text, CaptureOptions& options) {
     throw UsageError("--frames " + text + ": the last frame comes before the first");
 }
 
+// WIDTHxHEIGHT, each side a whole number of pixels.
+platform::Size ParseScreen(const std::string& text) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) throw UsageError("--screen wants WIDTHxHEIGHT, not '" + text + "'");
+  return {ParseNumber(text.substr(0, x), 1, kMaxScreenSide, "the screen's width"),
+          ParseNumber(text.substr(x + 1), 1, kMaxScreenSide, "the screen's height")};
+}
+
+// Options that contradict each other.
+void CheckCombination(const CaptureOptions& options, bool scalingGiven) {
+  if (options.outDir.empty()) throw UsageError("--out needs a directory");
+  if (scalingGiven && !options.screen) throw UsageError("--fill and --whole need --screen");
+  if (options.screen && options.window) throw UsageError("--screen shows the full screen; it cannot go with --window");
+  if (options.screen && options.scale != 1) throw UsageError("--screen gives the size; it cannot go with --scale");
+}
+
 }  // namespace
 
 CaptureOptions ParseOptions(const std::vector<std::string>& args) {
   CaptureOptions options;
+  bool scalingGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&]() -> const std::string& {
@@ -43,11 +60,16 @@ CaptureOptions ParseOptions(const std::vector<std::string>& args) {
     else if (arg == "--full-screen") options.window = false;
     else if (arg == "--scale") options.scale = ParseNumber(value(), 1, kMaxScale, "--scale");
     else if (arg == "--text") options.textFile = value();
+    else if (arg == "--screen") options.screen = ParseScreen(value());
+    else if (arg == "--fill" || arg == "--whole") {
+      options.scaling = arg == "--fill" ? platform::Scaling::Fill : platform::Scaling::Whole;
+      scalingGiven = true;
+    }
     else if (arg == "--gif") options.gif = true;
     else if (arg == "--mp4") options.mp4 = true;
     else throw UsageError("unknown option '" + arg + "'");
   }
-  if (options.outDir.empty()) throw UsageError("--out needs a directory");
+  CheckCombination(options, scalingGiven);
   return options;
 }
 
@@ -71,6 +93,11 @@ Options:
   --full-screen        the full-screen format, 320x240 in 16 bits (default)
   --window             the window's 32-bit format, as after F1 at start
   --scale N            enlarge every picture N times (1-16), nearest neighbour
+  --screen WxH         write what a monitor of W x H pixels shows of the full
+                       screen: the picture enlarged and placed on black
+    --whole            by whole numbers only, as the intro does by default
+    --fill             to the monitor's height (or width): by the largest
+                       whole number, then smoothly by the rest (F2 in the intro)
   --text FILE          show the pages of FILE in place of ./corvane.dll
   --gif                also write DIR/intro.gif, every second frame at
                        31.25 frames a second, looping

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/Display.h"
 
 namespace corvane::capture {
 
@@ -17,6 +20,10 @@ struct CaptureOptions {
   std::string outDir = "corvane-capture";
   bool window = false;  // the window's 32-bit format, as after F1 at start
   int scale = 1;        // whole-number enlargement, nearest neighbour
+  // The full-screen picture as a monitor of this size shows it, placed and
+  // enlarged the way `scaling` says; empty: the picture itself.
+  std::optional<platform::Size> screen;
+  platform::Scaling scaling = platform::Scaling::Whole;
   std::string textFile;  // used in place of ./corvane.dll; empty: the intro's own lookup
   bool gif = false;
   bool mp4 = false;
@@ -25,6 +32,7 @@ struct CaptureOptions {
 
 inline constexpr std::int32_t kMaxFrame = 1'000'000;  // 4.4 hours of intro; its WAV stays below 4 GB
 inline constexpr int kMaxScale = 16;
+inline constexpr int kMaxScreenSide = 4096;
 
 // A command line that cannot be followed; the message says why.
 class UsageError : public std::runtime_error {

@@ -99,6 +99,12 @@ std::string Rate(std::uint32_t intervalMs) {
   return text;
 }
 
+// What a monitor of `size` shows of the full-screen picture.
+ScreenPicture OnMonitor(const ScreenPicture& picture, platform::Size size, platform::Scaling scaling) {
+  const platform::FrameView frame{picture.pixels.data(), picture.width, picture.height, picture.width};
+  return {size.width, size.height, platform::ScalePicture(frame, size, scaling)};
+}
+
 }  // namespace
 
 CaptureRun::CaptureRun(CaptureOptions options, ProgressBar& progress)
@@ -165,6 +171,7 @@ void CaptureRun::recordFrames(const std::string& text) {
     const std::int32_t frame = recorder->frameNumber();
     if (frame >= options.firstFrame) {
       ScreenPicture screen = recorder->screen();
+      if (options.screen) screen = OnMonitor(screen, *options.screen, options.scaling);
       if (gif && (frame - options.firstFrame) % kGifFrameStep == 0) {
         const int until = static_cast<int>(++gifPictures * recorder->frameIntervalMs() * kGifFrameStep / 10);
         gifFile->write(gif->add(screen, until - gifShown));

@@ -47,6 +47,30 @@ struct FrameView {
 // least once, centred. Empty when either size is empty.
 RECT FitPicture(Size output, Size picture);
 
+// How a full-screen picture is enlarged to the monitor.
+enum class Scaling {
+  Whole,  // by the largest whole factor that fits (FitPicture), black bars around
+  Fill,   // the whole height (or width) with the picture's aspect, crisp edges
+};
+
+// Where a picture goes on an output with `scaling`: FitPicture for Whole;
+// for Fill as large as it fits with its aspect kept, centred. Empty when
+// either size is empty.
+RECT PlacePicture(Size output, Size picture, Scaling scaling);
+
+// The whole factor a filled picture is first enlarged by, nearest neighbour,
+// before the rest is made up smoothly: the largest that stays within
+// `placed` (at least 1).
+int WholeFactorWithin(Size placed, Size picture);
+
+// The output of `size` showing `frame` the way `scaling` places it, black
+// around: 0x00RRGGBB, row after row. Fill enlarges by WholeFactorWithin,
+// nearest neighbour, then smoothly (bilinear, as a renderer's linear
+// filter samples pixel centres) by the rest, so that each picture pixel
+// stays a square block with exact inner pixels and at most one blended
+// pixel at each of its edges. For pictures of a monitor without a renderer.
+std::vector<std::uint32_t> ScalePicture(const FrameView& frame, Size size, Scaling scaling);
+
 // The modes a device offers: 320x200, 320x240, 400x300, 512x384, 640x400,
 // 640x480, 800x600, 1024x768 and the desktop's own size, each at 8 bits
 // (indexed), 16 bits (5-6-5) and 32 bits (8-8-8); ascending by width, height
@@ -103,6 +127,9 @@ class Display {
   // part of the screen under the window's client area.
   void present(HWND window, const FrameView& frame);
   std::uint64_t presentCount() const { return presentCount_; }
+  // How full-screen pictures are enlarged to the monitor; Whole at start.
+  Scaling scaling() const { return scaling_; }
+  void setScaling(Scaling scaling) { scaling_ = scaling; }
 
   // Interface versions the device's queries refuse, as a runtime older than
   // this one would: bit (1 << id) for each InterfaceId of DDrawTypes.h.
@@ -129,6 +156,7 @@ class Display {
   std::uint64_t presentCount_ = 0;
   std::uint64_t videoMemory_ = 256ull << 20;
   std::uint32_t refusedInterfaces_ = 0;
+  Scaling scaling_ = Scaling::Whole;
   std::optional<std::vector<DisplayMode>> modeList_;
 };
 

@@ -17,7 +17,7 @@ constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, 
                         VK_MENU = 18, VK_PAUSE = 19, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33,
                         VK_NEXT = 34, VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38,
                         VK_RIGHT = 39, VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46, VK_F1 = 112,
-                        VK_F12 = 123;
+                        VK_F2 = 113, VK_F12 = 123;
 
 // Shift state bits that come with a key.
 constexpr std::uint32_t SHIFT_SHIFT = 0x1, SHIFT_ALT = 0x2, SHIFT_CTRL = 0x4;
