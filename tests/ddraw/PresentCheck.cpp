@@ -1,7 +1,8 @@
 // A small program for the end-to-end check of presentation on a real desktop.
 //
 // It opens a 320 x 240 window (and says "shown"), goes full screen at 320 x 240 x 16 and shows
-// a pattern there, then releases the device, goes back to the window and
+// a pattern there, then the same filling the screen ("filled", the F2 way),
+// then releases the device, goes back to the window and
 // shows the pattern in it. When each picture is up it says "fullscreen" or
 // "window" on stdout, and goes on when a line arrives on stdin (the script
 // takes its screenshots in between). Frames keep coming meanwhile, each
@@ -103,10 +104,14 @@ bool FullScreen(HWND window) {
   ComPtr<DirectDrawSurface> primary, back;
   if (r = device->CreateSurface(&desc, primary); r != DD_OK) return Fail("primary", r);
   if (!MakePattern(*device, back)) return false;
-  RunUntilLine("fullscreen", [&] {
+  auto frame = [&] {
     device->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN);
     primary->Blt(nullptr, back.get(), nullptr, DDBLT_WAIT, nullptr);
-  });
+  };
+  RunUntilLine("fullscreen", frame);
+  Current().display().setScaling(Scaling::Fill);
+  RunUntilLine("filled", frame);
+  Current().display().setScaling(Scaling::Whole);
   return true;  // releasing the device gives the window back
 }
 

@@ -2,7 +2,9 @@
 # End-to-end: presentation of the 2D device on a real X server with a window
 # manager. The check program goes full screen at 320 x 240 x 16 on a
 # 1600 x 1000 desktop: the picture must be scaled by 4 (nearest neighbour),
-# centred at (160, 20), with black bars around. Then it goes back to its
+# centred at (160, 20), with black bars around. Filled, it covers the whole
+# height: 1333 x 1000 at (133, 0), each pixel a crisp block of about four
+# with at most one blended pixel between blocks. Then it goes back to its
 # 320 x 240 window, where the window was before, showing the picture unscaled.
 #
 # usage: present_fullscreen.sh PATH_TO_CHECK_PROGRAM
@@ -70,6 +72,21 @@ full_screen_shown() {
   expect "quadrant edges" 799 100 $red  800 100 $green  700 499 $red  700 500 $blue &&
   expect "bottom row, four high" 700 975 $blue  700 976 $magenta  700 979 $magenta
 }
+# Filled: 4x nearest neighbour, then 25/24 smoothly; picture pixel x spans
+# screen 133 + x * 1333 / 320 .. (x + 1) * 1333 / 320 (4.17 wide).
+filled_shown() {
+  shoot
+  expect "bars" 132 500 $black  1466 500 $black &&
+  expect "left column" 134 500 $yellow  136 500 $yellow  139 100 $red &&
+  expect "whole height" 700 0 $red  900 0 $green  700 999 $magenta  700 997 $magenta  700 994 $blue &&
+  expect "crisp vertical edge" 798 100 $red  801 100 $green &&
+  expect "crisp horizontal edge" 700 498 $red  700 501 $blue &&
+  expect "far corner" 1465 600 $white  1465 998 $magenta || return 1
+  # The rest is made up smoothly, not by repeating some pixels: the edge
+  # at 799.5 falls mid-pixel, which blends red and green.
+  local edge; edge=$(colour 799 100)
+  [ "$edge" != $red ] && [ "$edge" != $green ] || { why="pixel (799, 100) is $edge, not a blend"; return 1; }
+}
 back_in_place() {
   after=$(placement) || { why="window not found after full screen"; return 1; }
   [ "$after" = "$before" ] || { why="window at/size '$after' after full screen, was '$before'"; return 1; }
@@ -86,6 +103,8 @@ next shown
 wait_for 10 centred || fail "$why"
 next fullscreen
 wait_for 10 full_screen_shown || fail "$why"
+next filled
+wait_for 10 filled_shown || fail "$why"
 next window
 wait_for 10 back_in_place || fail "$why"
 wait_for 10 window_shown || fail "$why"
@@ -93,4 +112,4 @@ wait_for 10 window_shown || fail "$why"
 echo next >&"$to_check"
 wait "$check_pid"; code=$?
 [ "$code" = 0 ] || fail "check program ended with $code"
-echo "PASS: 320x240x16 shown 4x at (160,20) with black bars; the window back at $x,$y, 320x240"
+echo "PASS: 320x240x16 shown 4x at (160,20) with black bars, filled 1333x1000 at (133,0) crisp; the window back at $x,$y, 320x240"
