@@ -8,6 +8,7 @@ packages=(
   clang
   xvfb xauth xdotool x11-utils openbox imagemagick sox
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do
