@@ -31,6 +31,10 @@ lower=${CORVANE_PACKAGE_ROOT:-/}
 [ -x "$lower/usr/bin/apt-get" ] || fail "$lower is not a Debian root"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/probe/upper" "$work/probe/scratch" "$work/probe/root"
+unshare --mount --propagation private mount -t overlay overlay \
+  -o "lowerdir=$lower,upperdir=$work/probe/upper,workdir=$work/probe/scratch" "$work/probe/root" 2>/dev/null ||
+  skip "cannot mount an overlay here (a container without the right?)"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
 
