@@ -44,6 +44,24 @@ TEST(FitPicture, ScaledByWholeFactorsCentredWithBars) {
   }
 }
 
+// Whether each channel of `colour` lies between the least and the most of
+// picture pixel (sx, sy) and its eight neighbours.
+template <class Source>
+bool BlendOfNeighbours(std::uint32_t colour, int sx, int sy, const Source& source) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    int low = 255, high = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int c = static_cast<int>((source(sx + dx, sy + dy) >> shift) & 255);
+        low = std::min(low, c);
+        high = std::max(high, c);
+      }
+    const int c = static_cast<int>((colour >> shift) & 255);
+    if (c < low || c > high) return false;
+  }
+  return true;
+}
+
 // A filled picture keeps crisp edges: each picture pixel becomes a block
 // whose pixels more than one pixel inside its edges are exactly its colour,
 // and the pixels at its edges blend only it and its neighbours. Whole
@@ -99,17 +117,7 @@ TEST(ScalePicture, EachPixelABlockWithExactInnerPixels) {
           ++exact;
           continue;
         }
-        for (int shift = 0; shift < 24; shift += 8) {  // a blend of the pixel and its neighbours
-          int low = 255, high = 0;
-          for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-              const int c = static_cast<int>((source(sx + dx, sy + dy) >> shift) & 255);
-              low = std::min(low, c);
-              high = std::max(high, c);
-            }
-          const int c = static_cast<int>((got >> shift) & 255);
-          ASSERT_TRUE(c >= low && c <= high) << x << "," << y << " channel at bit " << shift;
-        }
+        ASSERT_TRUE(BlendOfNeighbours(got, sx, sy, source)) << x << "," << y;
       }
     }
     // Nearly all of the picture is exact: at most one blended column and
