@@ -1,7 +1,10 @@
 // The intro's program entry: opens the desktop and runs the main window.
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "IntroAssets.h"
+#include "IntroOptions.h"
 #include "MainUnit.h"
 #include "platform/Platform.h"
 #include "sdl/SdlBackend.h"
@@ -10,7 +13,35 @@
 #include "platform/LeakCheck.h"
 #endif
 
-int main() {
+namespace {
+
+// Reads the command line and the assets it names, before any window opens.
+// Gives the exit status when the program ends here, else -1.
+int TakeCommandLine(int argc, char** argv) {
+  corvane::IntroOptions options;
+  try {
+    options = corvane::ParseIntroOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const corvane::OptionError& error) {
+    std::fprintf(stderr, "corvane: %s\nTry 'corvane --help'.\n", error.what());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(corvane::IntroHelpText().c_str(), stdout);
+    return 0;
+  }
+  corvane::IntroAssets assets;
+  if (const std::string refused = corvane::ReadNamedAssets(options.assets, assets); !refused.empty()) {
+    std::fprintf(stderr, "corvane: %s\n", refused.c_str());
+    return 2;
+  }
+  corvane::InstallAssets(std::move(assets));
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const int code = TakeCommandLine(argc, argv); code >= 0) return code;
   std::string error;
   auto backend = corvane::platform::OpenSdlBackend(error);
   if (!backend) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "IntroOptions.h"
+
 namespace corvane::capture {
 
 struct CaptureOptions {
@@ -17,7 +19,7 @@ struct CaptureOptions {
   std::string outDir = "corvane-capture";
   bool window = false;  // the window's 32-bit format, as after F1 at start
   int scale = 1;        // whole-number enlargement, nearest neighbour
-  std::string textFile;  // used in place of ./corvane.dll; empty: the intro's own lookup
+  AssetPaths assets;  // the user's own text, music, logo and font; empty: the intro's own
   bool gif = false;
   bool mp4 = false;
   bool help = false;
