@@ -45,6 +45,7 @@ std::string ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& by
   if (file.fd < 0) return std::string("cannot be read (") + std::strerror(errno) + ")";
   if (::fstat(file.fd, &info) != 0) return std::string("cannot be read (") + std::strerror(errno) + ")";
   if (!S_ISREG(info.st_mode)) return "not a regular file";
+  if (static_cast<std::uint64_t>(info.st_size) > MaxAssetBytes) return "larger than 64 MiB";
   bytes.clear();
   std::uint8_t buffer[65536];
   for (;;) {
