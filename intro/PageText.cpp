@@ -124,7 +124,12 @@ std::string CheckPageText(std::span<const std::uint8_t> bytes) {
   TTextFile file;
   file.AssignText(std::string(bytes.begin(), bytes.end()));
   file.Reset();
-  if (file.ReadLn() != kMagicWord) return std::string("not a page text file (its first line is not ") + kMagicWord + ")";
+  const std::string first = file.ReadLn();
+  // A file saved with line feeds alone is one long line to the loader.
+  if (first.starts_with(std::string(kMagicWord) + "\n"))
+    return "its lines end in a line feed alone; a page text needs a carriage return at the end of every line "
+           "(CR LF line ends)";
+  if (first != kMagicWord) return std::string("not a page text file (its first line is not ") + kMagicWord + ")";
   const std::string count = file.ReadLn();
   try {
     StrToInt(count);

@@ -18,6 +18,12 @@ for ((r = 0; r < 3; r++)); do
   done
   rows+=(\( "${row[@]}" +append \))
 done
-convert "${rows[@]}" -append -type Palette PNG8:example-font.png
-convert -size 320x246 gradient:'#203060-#000010' +antialias -font "$font" -pointsize 36 -fill '#e0b040' \
+convert -define png:exclude-chunks=date,time "${rows[@]}" -append -type Palette PNG8:example-font.png
+convert -define png:exclude-chunks=date,time -size 320x246 gradient:'#203060-#000010' +antialias -font "$font" -pointsize 36 -fill '#e0b040' \
   -gravity north -annotate +0+8 'my group' -dither None -colors 32 PNG8:example-logo.png
+# The layout picture: the sheet three times as large, with the tiles' edges.
+grid=()
+for ((x = 0; x <= 15; x++)); do grid+=(-draw "line $((x * 51)),0 $((x * 51)),153"); done
+for ((y = 0; y <= 3; y++)); do grid+=(-draw "line 0,$((y * 51)) 765,$((y * 51))"); done
+convert -define png:exclude-chunks=date,time example-font.png -filter point -resize 300% -bordercolor white -border 0x0 -fill none -stroke '#3070ff' \
+  "${grid[@]}" sheet-layout.png

@@ -106,6 +106,7 @@ enum class Node {
   Huge,      // a file one byte over 64 MiB (sparse)
   Words,     // a line of text, no page text, module or picture
   WideBmp,   // a bitmap file header saying 5000 x 1 pixels
+  LineFeedText,  // a page text saved with line feeds alone
 };
 
 struct CommandCase {
@@ -137,6 +138,7 @@ void Make(Node node, const fs::path& path) {
       fs::resize_file(path, (std::uintmax_t{64} << 20) + 1);
       break;
     case Node::Words: std::ofstream(path, std::ios::binary) << "hello, world\n"; break;
+    case Node::LineFeedText: std::ofstream(path, std::ios::binary) << "CVNTYPER\n1\n\"hello\"\n"; break;
     case Node::WideBmp: {
       // File header, then an info header: width 5000, height 1, 24 bits.
       const unsigned char header[] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
@@ -191,6 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"text_a_device", "--text /dev/null --out here", 2, "/dev/null: not a regular file"},
         CommandCase{"text_not_a_page_text", "--text node --out here", 2,
                     "node: not a page text file (its first line is not CVNTYPER)", Node::Words},
+        CommandCase{"text_with_line_feeds_alone", "--text node --out here", 2,
+                    "node: its lines end in a line feed alone", Node::LineFeedText},
         CommandCase{"music_needs_a_file", "--music", 2, "--music needs a file"},
         CommandCase{"music_empty", "--music node --out here", 2, "node: the file is empty", Node::Empty},
         CommandCase{"music_over_64_mib", "--music node --out here", 2, "node: larger than 64 MiB", Node::Huge},
