@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace corvane::pack {
 
@@ -49,24 +50,30 @@ PackContents Damaged(std::uint64_t fileSize, std::string problem) {
   return contents;
 }
 
+// The kind a directory entry names; nothing for a code no kind has.
+std::optional<AssetKind> KindOfStored(std::uint32_t code) {
+  for (AssetKind kind : AllAssetKinds)
+    if (StoredKind(kind) == code) return kind;
+  return std::nullopt;
+}
+
 // The directory's entries, each checked: a known kind once, the assets one
 // after the other from the first asset byte up to the directory.
 bool ReadDirectory(std::span<const unsigned char> body, std::uint32_t count, std::vector<PackedAsset>& assets,
                    std::string& problem) {
   const std::size_t dataBytes = body.size() - count * kEntrySize;
   std::uint64_t next = 0;
-  std::array<bool, kMaxAssets + 1> seen{};
   for (std::uint32_t i = 0; i < count; ++i) {
     const unsigned char* entry = body.data() + dataBytes + i * kEntrySize;
-    const std::uint32_t kind = Get32(entry);
+    const std::optional<AssetKind> kind = KindOfStored(Get32(entry));
     const std::uint64_t offset = Get64(entry + 8), size = Get64(entry + 16);
-    if (kind < 1 || kind > kMaxAssets || seen[kind]) problem = "an asset of unknown or repeated kind";
+    const bool repeated = kind && std::any_of(assets.begin(), assets.end(), [&](auto& a) { return a.kind == *kind; });
+    if (!kind || repeated) problem = "an asset of unknown or repeated kind";
     else if (Get32(entry + 4) != 0) problem = "a directory entry with stray bits";
-    else if (offset != next || size > kMaxAssetBytes || size > dataBytes - offset) problem = "assets out of place";
+    else if (offset != next || size > MaxAssetBytes || size > dataBytes - offset) problem = "assets out of place";
     if (!problem.empty()) return false;
-    seen[kind] = true;
     const auto* data = body.data() + offset;
-    assets.push_back({static_cast<AssetKind>(kind), {data, data + size}});
+    assets.push_back({*kind, {data, data + size}});
     next = offset + size;
   }
   if (next != dataBytes) problem = "bytes between the assets and the directory";
@@ -75,14 +82,14 @@ bool ReadDirectory(std::span<const unsigned char> body, std::uint32_t count, std
 
 }  // namespace
 
-const char* AssetKindName(AssetKind kind) {
+std::uint32_t StoredKind(AssetKind kind) {
   switch (kind) {
-    case AssetKind::Text: return "text";
-    case AssetKind::Music: return "music";
-    case AssetKind::Logo: return "logo";
-    case AssetKind::Font: return "font";
+    case AssetKind::Text: return 1;
+    case AssetKind::Music: return 2;
+    case AssetKind::Logo: return 3;
+    case AssetKind::Font: return 4;
   }
-  return "unknown";
+  return 0;
 }
 
 std::uint32_t Crc32(std::span<const unsigned char> data, std::uint32_t crc) {
@@ -104,7 +111,7 @@ PackContents ReadPack(std::uint64_t fileSize, const ReadAt& readAt) {
   if (Get32(&footer[20]) != 0) return Damaged(fileSize, "a footer with stray bits");
   if (count > kMaxAssets) return Damaged(fileSize, std::to_string(count) + " assets");
   const std::uint64_t least = kFooterSize + count * kEntrySize;
-  if (packSize < least || packSize > least + count * kMaxAssetBytes || packSize > fileSize)
+  if (packSize < least || packSize > least + count * MaxAssetBytes || packSize > fileSize)
     return Damaged(fileSize, "sizes that do not fit the file");
 
   std::vector<unsigned char> body(packSize - kFooterSize);
@@ -155,7 +162,7 @@ std::vector<unsigned char> BuildPack(const std::vector<PackedAsset>& assets) {
   for (const PackedAsset& asset : assets) pack.insert(pack.end(), asset.bytes.begin(), asset.bytes.end());
   std::uint64_t offset = 0;
   for (const PackedAsset& asset : assets) {
-    Put32(pack, static_cast<std::uint32_t>(asset.kind));
+    Put32(pack, StoredKind(asset.kind));
     Put32(pack, 0);
     Put64(pack, offset);
     Put64(pack, asset.bytes.size());

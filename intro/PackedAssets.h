@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "IntroAssets.h"
+
 namespace corvane::pack {
 
-enum class AssetKind : std::uint32_t { Text = 1, Music = 2, Logo = 3, Font = 4 };
-
-// The option that names an asset of the kind: "text", "music", ...
-const char* AssetKindName(AssetKind kind);
+// The kinds as the directory stores them: text 1, music 2, logo 3, font 4.
+std::uint32_t StoredKind(AssetKind kind);
 
 struct PackedAsset {
   AssetKind kind = AssetKind::Text;
@@ -37,9 +37,7 @@ struct PackedAsset {
 inline constexpr std::uint32_t kPackVersion = 1;
 inline constexpr std::size_t kEntrySize = 24;
 inline constexpr std::size_t kFooterSize = 32;
-inline constexpr std::size_t kMaxAssets = 4;
-// Far above what any asset reader takes: only a bound on what is read.
-inline constexpr std::uint64_t kMaxAssetBytes = 128ull << 20;
+inline constexpr std::size_t kMaxAssets = AllAssetKinds.size();
 
 struct PackContents {
   enum class State { None, Assets, Damaged };
@@ -60,7 +58,7 @@ PackContents ReadPack(std::span<const unsigned char> file);
 PackContents ReadPackFile(const std::string& path);
 
 // The bytes to append to an executable without a pack; at most one asset of
-// each kind, each at most kMaxAssetBytes.
+// each kind, each at most MaxAssetBytes.
 std::vector<unsigned char> BuildPack(const std::vector<PackedAsset>& assets);
 
 // CRC-32 (the polynomial of zip and PNG), continued from `crc`.

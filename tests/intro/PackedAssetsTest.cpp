@@ -128,7 +128,7 @@ TEST(PackedAssets, WellSummedButWrongPacksAreDamaged) {
       {"the same kind twice", rewrite(pack, dir + kEntrySize, 2, 4), "an asset of unknown or repeated kind"},
       {"an entry's reserved word", rewrite(pack, dir + 4, 1, 4), "a directory entry with stray bits"},
       {"an asset past the directory", rewrite(pack, dir + 16, 1000, 8), "assets out of place"},
-      {"an asset over a whole asset's limit", rewrite(pack, dir + 16, kMaxAssetBytes + 1, 8), "assets out of place"},
+      {"an asset over a whole asset's limit", rewrite(pack, dir + 16, MaxAssetBytes + 1, 8), "assets out of place"},
       {"the second asset overlapping the first", rewrite(pack, dir + kEntrySize + 8, 1, 8), "assets out of place"},
       {"a gap before the directory", rewrite(pack, dir + kEntrySize + 16, 1, 8),
        "bytes between the assets and the directory"},
