@@ -6,6 +6,7 @@
 #include "IntroAssets.h"
 #include "IntroOptions.h"
 #include "MainUnit.h"
+#include "PackedIntro.h"
 #include "platform/Platform.h"
 #include "sdl/SdlBackend.h"
 
@@ -34,6 +35,10 @@ int TakeCommandLine(int argc, char** argv) {
     std::fprintf(stderr, "corvane: %s\n", refused.c_str());
     return 2;
   }
+  // A packed intro shows and plays what it carries where no option names a
+  // file; a damaged pack is said in one line and the intro's own are used.
+  if (const std::string damaged = corvane::AddPackedAssets(assets); !damaged.empty())
+    std::fprintf(stderr, "corvane: %s\n", damaged.c_str());
   corvane::InstallAssets(std::move(assets));
   return -1;
 }
