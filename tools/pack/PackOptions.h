@@ -1,29 +1,21 @@
 // What corvane-pack is asked to do, read from its command line.
 #pragma once
 
-#include <array>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "IntroAssets.h"
+#include "IntroOptions.h"
 
 namespace corvane::pack {
 
 struct PackOptions {
   std::string out;    // the executable to write
   std::string intro;  // the intro to copy; empty: the one beside corvane-pack
-  std::array<std::string, AllAssetKinds.size()> assets;  // a file per kind, in AllAssetKinds order; empty: none
+  AssetPaths assets;  // read by the intro's own option parser
   bool help = false;
 };
 
-// A command line that cannot be followed; the message says why.
-class PackUsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Reads the arguments after the program name; raises PackUsageError.
+// Reads the arguments after the program name; raises OptionError.
 PackOptions ParsePackOptions(const std::vector<std::string>& args);
 
 // The text --help prints.

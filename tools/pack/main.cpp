@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   PackOptions options;
   try {
     options = ParsePackOptions(std::vector<std::string>(argv + 1, argv + argc));
-  } catch (const PackUsageError& error) {
+  } catch (const OptionError& error) {
     std::fprintf(stderr, "corvane-pack: %s\nTry 'corvane-pack --help'.\n", error.what());
     return 2;
   }
@@ -23,14 +23,9 @@ int main(int argc, char** argv) {
   }
   // Every asset is checked before anything is written.
   IntroAssets assets;
-  for (std::size_t k = 0; k < AllAssetKinds.size(); ++k) {
-    if (options.assets[k].empty()) continue;
-    AssetResult result = ReadAsset(AllAssetKinds[k], options.assets[k]);
-    if (!result) {
-      std::fprintf(stderr, "corvane-pack: %s\n", result.message.c_str());
-      return 2;
-    }
-    assets[AllAssetKinds[k]] = std::move(result.asset);
+  if (const std::string refused = ReadNamedAssets(options.assets, assets); !refused.empty()) {
+    std::fprintf(stderr, "corvane-pack: %s\n", refused.c_str());
+    return 2;
   }
   const std::string intro = options.intro.empty() ? IntroBesideProgram() : options.intro;
   try {
