@@ -8,7 +8,8 @@
 # has left nothing: not in the directory it ran in, not in its private
 # runtime directory, not in the temporary directory.
 # A logo that is no picture is refused by corvane-pack: one line, exit 2,
-# nothing written.
+# nothing written. Copies of the packed intro cut short, grown or with a bit
+# changed start all the same, the last one saying its pack is damaged.
 #
 # usage: packed_intro.sh CORVANE_PACK CORVANE_CAPTURE AUDIO_CHECK MODGEN
 set -u
@@ -52,6 +53,25 @@ code=$?
 "$pack" --out "$work/my-intro" "${named[@]}" 2>"$work/stderr" || fail "corvane-pack failed"
 [ "$(stat -c %a "$work/my-intro")" = 755 ] || fail "the packed intro has mode $(stat -c %a "$work/my-intro")"
 cp "$work/my-intro" "$ran/" || fail "cannot copy the packed intro"
+
+# Copies cut short, grown and with one bit changed still start (here without
+# a display, so they end at once with code 1): the cut and grown ones as the
+# intro alone, without a word about their pack; the changed one says in one
+# line that its pack is damaged.
+size=$(stat -c %s "$work/my-intro")
+head -c $(( size - 1 )) "$work/my-intro" >"$work/cut"
+{ cat "$work/my-intro"; printf 'more'; } >"$work/grown"
+cp "$work/my-intro" "$work/flipped"
+printf '\x01' | dd of="$work/flipped" bs=1 seek=$(( size - 300 )) conv=notrunc 2>/dev/null
+for copy in cut grown flipped; do
+  chmod 755 "$work/$copy"
+  env -u DISPLAY -u WAYLAND_DISPLAY "$work/$copy" 2>"$work/stderr"
+  code=$?
+  [ "$code" = 1 ] && grep -q '^corvane: no display could be opened' "$work/stderr" ||
+    fail "the $copy copy ended with code $code: $(cat "$work/stderr")"
+  damaged=$(grep -c 'packed assets are damaged' "$work/stderr")
+  [ "$damaged" = "$([ $copy = flipped ] && echo 1 || echo 0)" ] || fail "the $copy copy said: $(cat "$work/stderr")"
+done
 
 start_x "${screen_w}x${screen_h}x24"
 launched=$(( $(date +%s%N) / 1000000 ))
