@@ -80,6 +80,17 @@ bool ReadDirectory(std::span<const unsigned char> body, std::uint32_t count, std
   return problem.empty();
 }
 
+bool ReadFully(int fd, std::uint64_t offset, std::span<unsigned char> into) {
+  std::size_t done = 0;
+  while (done < into.size()) {
+    const ssize_t got = ::pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::uint32_t StoredKind(AssetKind kind) {
@@ -141,18 +152,10 @@ PackContents ReadPackFile(const std::string& path) {
   if (fd < 0) return {};
   struct stat info {};
   PackContents contents;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    contents = ReadPack(static_cast<std::uint64_t>(info.st_size), [fd](std::uint64_t offset, std::span<unsigned char> into) {
-      std::size_t done = 0;
-      while (done < into.size()) {
-        const ssize_t got = ::pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        done += static_cast<std::size_t>(got);
-      }
-      return true;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    contents = ReadPack(static_cast<std::uint64_t>(info.st_size), [fd](std::uint64_t offset, auto into) {
+      return ReadFully(fd, offset, into);
     });
-  }
   ::close(fd);
   return contents;
 }

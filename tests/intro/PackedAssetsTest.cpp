@@ -120,7 +120,8 @@ TEST(PackedAssets, WellSummedButWrongPacksAreDamaged) {
   const Case cases[] = {
       {"another version", rewrite(pack, footer, 2, 4), "made by another version (2)"},
       {"five assets", rewrite(pack, footer + 4, 5, 4), "5 assets"},
-      {"a pack larger than the file", rewrite(pack, footer + 8, kProgram.size() + pack.size() + 1, 8), "sizes that do not fit the file"},
+      {"a pack larger than the file", rewrite(pack, footer + 8, kProgram.size() + pack.size() + 1, 8),
+       "sizes that do not fit the file"},
       {"a pack size below its directory", rewrite(pack, footer + 8, kFooterSize + 2 * kEntrySize - 1, 8),
        "sizes that do not fit the file"},
       {"a kind of 0", rewrite(pack, dir, 0, 4), "an asset of unknown or repeated kind"},
