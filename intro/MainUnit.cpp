@@ -3,6 +3,7 @@
 #include <limits>
 #include <span>
 
+#include "IntroAssets.h"
 #include "PageText.h"
 #include "ScalingChoice.h"
 #include "Tallberg_Functions.h"
@@ -67,7 +68,10 @@ void TfrmMain::Loaded() {
 }
 
 void TfrmMain::FormCreate(TObject*) {
-  if (!LoadPageText(PageTextFileName)) {
+  const IntroAssets& assets = InstalledAssets();
+  const bool textLoaded = assets.text ? LoadPageTextFrom(std::string(assets.text->bytes.begin(), assets.text->bytes.end()))
+                                      : LoadPageText(PageTextFileName);
+  if (!textLoaded) {
     MessageDlg(NoTextFileMessage, TMsgDlgType::mtWarning, 0);
     PageCount = 3;
   }
@@ -76,12 +80,15 @@ void TfrmMain::FormCreate(TObject*) {
   // all the same.
   if (const std::string directory = GetTempDirectory(); !directory.empty()) {
     SaveDataToFile(directory + PlayerLibraryName, PlayerLibraryData);
-    SaveDataToFile(directory + ModuleFileName, ModuleData);
+    SaveDataToFile(directory + ModuleFileName, MusicModuleData());
   } else {
     Application->ProcessMessages();
   }
   dxTimer->SetEnabled(false);
   DoubleBuffered = true;
+  // The user's logo and glyph sheet stand where ours stood, before their
+  // colours are taken into the palette and the sheet is cut.
+  UseInstalledPictures(ImageList->Items()[0]->Picture(), dxFont->DIB());
   ImageList->Items().MakeColorTable();
   dxDraw->DoubleBuffered = true;
   // The display's palette is the pictures' colours.

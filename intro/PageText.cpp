@@ -6,6 +6,7 @@
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "framework/TextFile.h"
+#include "TextCells.h"
 
 namespace corvane {
 
@@ -55,12 +56,35 @@ std::array<TPageLine, PageTextLines> BuiltInText() {
 
 bool IsTextLine(const std::string& s) { return !s.empty() && s.front() == '"' && s.back() == '"'; }
 
-// Copies what stands between the quotes, at most one line's worth, over the
-// start of the line; the rest of the line keeps what it held.
+// Copies what stands between the quotes, at most one line's worth of
+// characters, over the start of the line; the rest of the line keeps what it
+// held. A UTF-8 line gives one cell per character, any other one per byte.
 void CopyIntoLine(const std::string& s, TPageLine& line) {
-  std::size_t between = s.size() >= 2 ? s.size() - 2 : 0;
-  std::size_t count = std::min<std::size_t>(between, PageLineLength);
-  std::memcpy(line.data(), s.data() + 1, count);
+  const std::string_view between = std::string_view(s).substr(1, s.size() >= 2 ? s.size() - 2 : 0);
+  const std::optional<std::string> cells = CellsFromUtf8(between);
+  const std::string_view shown = cells ? std::string_view(*cells) : between;
+  std::memcpy(line.data(), shown.data(), std::min<std::size_t>(shown.size(), PageLineLength));
+}
+
+// The loader's work on an opened text: false when its first line is not the
+// magic word (the caller tells the user).
+bool ReadPageText(TTextFile& file) {
+  if (file.ReadLn() != kMagicWord) return false;
+  // The table has room for ten pages; a count outside 1 to 10 is held there.
+  PageCount = std::clamp<std::int32_t>(StrToInt(file.ReadLn()), 1, MaxPages);
+
+  // One text line more than the pages show is taken; it lands in the line
+  // after the last page (or nowhere, after the tenth page). A file that ends
+  // early keeps the lines taken so far.
+  const int wanted = PageCount * PageLines + 1;
+  int taken = 0;
+  while (taken < wanted && !file.Eof()) {
+    std::string s = file.ReadLn();
+    if (s.empty() || s.starts_with("//") || !IsTextLine(s)) continue;
+    if (taken < PageTextLines) CopyIntoLine(s, PageText[static_cast<std::size_t>(taken)]);
+    ++taken;
+  }
+  return true;
 }
 
 }  // namespace
@@ -82,25 +106,37 @@ bool LoadPageText(const std::string& fileName) {
   if (!FileExists(fileName)) return false;
   TTextFile file(fileName);
   file.Reset();
-  if (file.ReadLn() != kMagicWord) {
-    MessageDlg(InvalidTextFileMessage, TMsgDlgType::mtWarning, 0);
-    return false;
-  }
-  // The table has room for ten pages; a count outside 1 to 10 is held there.
-  PageCount = std::clamp<std::int32_t>(StrToInt(file.ReadLn()), 1, MaxPages);
+  if (ReadPageText(file)) return true;
+  MessageDlg(InvalidTextFileMessage, TMsgDlgType::mtWarning, 0);
+  return false;
+}
 
-  // One text line more than the pages show is taken; it lands in the line
-  // after the last page (or nowhere, after the tenth page). A file that ends
-  // early keeps the lines taken so far.
-  const int wanted = PageCount * PageLines + 1;
-  int taken = 0;
-  while (taken < wanted && !file.Eof()) {
-    std::string s = file.ReadLn();
-    if (s.empty() || s.starts_with("//") || !IsTextLine(s)) continue;
-    if (taken < PageTextLines) CopyIntoLine(s, PageText[static_cast<std::size_t>(taken)]);
-    ++taken;
+bool LoadPageTextFrom(std::string text) {
+  TTextFile file;
+  file.AssignText(std::move(text));
+  file.Reset();
+  if (ReadPageText(file)) return true;
+  MessageDlg(InvalidTextFileMessage, TMsgDlgType::mtWarning, 0);
+  return false;
+}
+
+std::string CheckPageText(std::span<const std::uint8_t> bytes) {
+  TTextFile file;
+  file.AssignText(std::string(bytes.begin(), bytes.end()));
+  file.Reset();
+  const std::string first = file.ReadLn();
+  // A file saved with line feeds alone is one long line to the loader.
+  if (first.starts_with(std::string(kMagicWord) + "\n"))
+    return "its lines end in a line feed alone; a page text needs a carriage return at the end of every line "
+           "(CR LF line ends)";
+  if (first != kMagicWord) return std::string("not a page text file (its first line is not ") + kMagicWord + ")";
+  const std::string count = file.ReadLn();
+  try {
+    StrToInt(count);
+  } catch (const EConvertError&) {
+    return "the page count on its second line is not a whole number ('" + count + "')";
   }
-  return true;
+  return {};
 }
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace corvane {
@@ -30,6 +31,13 @@ inline constexpr const char* InvalidTextFileMessage = "This is not a valid CORVA
 // user so). A page count that is not a number raises EConvertError; a file
 // that cannot be read raises EInOutError.
 bool LoadPageText(const std::string& fileName);
+// The same for a text already in memory (a file the user named, read and
+// checked before the intro started).
+bool LoadPageTextFrom(std::string text);
+// Why the loader would not take `bytes` as a page text (the first line is
+// not the magic word, the page count is not a whole number); empty when it
+// would.
+std::string CheckPageText(std::span<const std::uint8_t> bytes);
 
 // Puts the built-in text back and PageCount to its value at load (4).
 void ResetPageText();

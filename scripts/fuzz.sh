@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang and runs one of them.
 #   scripts/fuzz.sh TARGET [SECONDS]   e.g. scripts/fuzz.sh fuzz_dib_data 300
 # Targets: fuzz_dib_data fuzz_bitmap_file fuzz_picture_data fuzz_page_text fuzz_form_text
-# fuzz_player_module.
+# fuzz_player_module fuzz_png_picture fuzz_packed_assets.
 # New inputs go to build-fuzz/corpus/TARGET; the seeds in tests/fuzz/corpus stay as they are.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -18,6 +18,14 @@ constexpr int kLF = '\n';
 
 void TTextFile::Reset() {
   file_.reset();
+  if (fromText_) {
+    // A stream over no bytes cannot be made: an empty text is the end-of-text
+    // mark alone, which reads the same.
+    if (text_.empty()) text_.assign(1, static_cast<char>(kEndOfText));
+    file_.reset(::fmemopen(text_.data(), text_.size(), "rb"));
+    if (!file_) throw InOutError(errno);
+    return;
+  }
   // Opened without waiting, so that a FIFO put at the name (even after the
   // caller looked) cannot block the start waiting for a writer; only a
   // regular file is read. Anything else is a file that is not there, a

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "MainUnit.h"
+#include "ModuleFormat.h"
 #include "ModuleRenderer.h"
 #include "Tallberg_Functions.h"
 #include "support/Png.h"
@@ -98,8 +99,15 @@ void ExpectSamePicture(const fs::path& captured, const fs::path& reference, int 
 
 // --- The command line -------------------------------------------------------
 
-// Something other than a file, made as "node" in the directory first.
-enum class Node { None, Fifo, Socket, Directory };
+// Something other than a usable file, made as "node" in the directory first.
+enum class Node {
+  None, Fifo, Socket, Directory,
+  Empty,     // a file of no bytes
+  Huge,      // a file one byte over 64 MiB (sparse)
+  Words,     // a line of text, no page text, module or picture
+  WideBmp,   // a bitmap file header saying 5000 x 1 pixels
+  LineFeedText,  // a page text saved with line feeds alone
+};
 
 struct CommandCase {
   const char* name;
@@ -124,6 +132,20 @@ void Make(Node node, const fs::path& path) {
       break;
     }
     case Node::Directory: fs::create_directory(path); break;
+    case Node::Empty: std::ofstream(path, std::ios::binary).flush(); break;
+    case Node::Huge:
+      std::ofstream(path, std::ios::binary).flush();
+      fs::resize_file(path, (std::uintmax_t{64} << 20) + 1);
+      break;
+    case Node::Words: std::ofstream(path, std::ios::binary) << "hello, world\n"; break;
+    case Node::LineFeedText: std::ofstream(path, std::ios::binary) << "CVNTYPER\n1\n\"hello\"\n"; break;
+    case Node::WideBmp: {
+      // File header, then an info header: width 5000, height 1, 24 bits.
+      const unsigned char header[] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+                                      0x88, 0x13, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0};
+      std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(header), sizeof header);
+      break;
+    }
   }
 }
 void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
@@ -159,13 +181,33 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"value_missing", "--out", 2, "--out needs a value"},
         CommandCase{"out_under_a_file", "--out /etc/passwd/frames --frames 101:101", 1, "cannot make the directory"},
         CommandCase{"out_not_writable", "--out /proc/self --frames 101:101", 1, "cannot write in /proc/self"},
-        CommandCase{"text_missing", "--text no-such.txt --out here", 1, "cannot read the text file no-such.txt"},
-        // Only a regular file is read as the text.
-        CommandCase{"text_a_fifo", "--text node --out here", 1, "node: not a regular file", Node::Fifo},
-        // (A socket cannot even be opened.)
-        CommandCase{"text_a_socket", "--text node --out here", 1, "cannot read the text file node", Node::Socket},
-        CommandCase{"text_a_directory", "--text node --out here", 1, "node: not a regular file", Node::Directory},
-        CommandCase{"text_a_device", "--text /dev/null --out here", 1, "/dev/null: not a regular file"},
+        CommandCase{"help_lists_the_asset_options", "--help", 0, "--font FILE"},
+        // Every file named for the intro is checked before anything is made:
+        // one line naming it and why, and status 2.
+        CommandCase{"text_missing", "--text no-such.txt --out here", 2,
+                    "no-such.txt: cannot be read (No such file or directory)"},
+        // Only a regular file is read; a FIFO is not even opened.
+        CommandCase{"text_a_fifo", "--text node --out here", 2, "node: not a regular file", Node::Fifo},
+        CommandCase{"text_a_socket", "--text node --out here", 2, "node: not a regular file", Node::Socket},
+        CommandCase{"text_a_directory", "--text node --out here", 2, "node: not a regular file", Node::Directory},
+        CommandCase{"text_a_device", "--text /dev/null --out here", 2, "/dev/null: not a regular file"},
+        CommandCase{"text_not_a_page_text", "--text node --out here", 2,
+                    "node: not a page text file (its first line is not CVNTYPER)", Node::Words},
+        CommandCase{"text_with_line_feeds_alone", "--text node --out here", 2,
+                    "node: its lines end in a line feed alone", Node::LineFeedText},
+        CommandCase{"music_needs_a_file", "--music", 2, "--music needs a file"},
+        CommandCase{"music_empty", "--music node --out here", 2, "node: the file is empty", Node::Empty},
+        CommandCase{"music_over_64_mib", "--music node --out here", 2, "node: larger than 64 MiB", Node::Huge},
+        CommandCase{"music_not_a_module", "--music node --out here", 2,
+                    "node: not a music module the player can play", Node::Words},
+        CommandCase{"music_a_fifo", "--music node --out here", 2, "node: not a regular file", Node::Fifo},
+        CommandCase{"logo_not_a_picture", "--logo node --out here", 2, "node: not a BMP or PNG picture", Node::Words},
+        CommandCase{"logo_over_4096_pixels", "--logo node --out here", 2,
+                    "node: a picture may be at most 4096 pixels on a side, this one is 5000 x 1", Node::WideBmp},
+        CommandCase{"font_too_small", "--font " BMPSUITE_DIR "/g/pal8.bmp --out here", 2,
+                    "a glyph sheet needs at least 255 x 51 pixels (15 x 3 tiles of 17 x 17 from the top-left "
+                    "corner), this one is 127 x 64"},
+        CommandCase{"font_empty", "--font node --out here", 2, "node: the file is empty", Node::Empty},
         CommandCase{"fill_without_screen", "--fill", 2, "--fill and --whole need --screen"},
         CommandCase{"screen_not_a_size", "--screen 1366", 2, "WIDTHxHEIGHT"},
         CommandCase{"screen_too_wide", "--screen 5000x100 --fill", 2, "the screen's width must be"},
@@ -314,6 +356,66 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"screen_whole_by_default", "--screen 1600x900", "frame-0101-fullscreen.png", 1,
                                  {1600, 900}, platform::Scaling::Whole}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A custom intro: a UTF-8 text, an 8-channel module, a public BMP test
+// picture as logo and the README's example glyph sheet. The text shows as
+// the same text written without accents; the logo's pixels stand at the
+// top-left corner, black beside it; the letters are the sheet's; the sound
+// is the user's module from frame 100, as the renderer makes it.
+TEST(CaptureOwnAssets, ShowsAndPlaysWhatTheUserBrings) {
+  Scratch scratch;
+  auto textFile = [&](const char* name, const char* line1, const char* line2) {
+    std::ofstream(scratch.path / name, std::ios::binary)
+        << "CVNTYPER\r\n1\r\n\"\"\r\n\"" << line1 << "\"\r\n\"\"\r\n\"" << line2 << "\"\r\n";
+  };
+  textFile("utf8.txt", "  gr\xC3\xBC\xC3\x9F" "e an alle  ", "caf\xC3\xA9 und b\xC3\xA4r");
+  textFile("plain.txt", "  gruse an alle  ", "cafe und bar");
+  const std::vector<std::uint8_t> wide = modgen::widenModule({ModuleData.begin(), ModuleData.end()}, 8);
+  std::ofstream(scratch.path / "wide.mod", std::ios::binary)
+      .write(reinterpret_cast<const char*>(wide.data()), static_cast<std::streamsize>(wide.size()));
+  const std::string pictures = std::string(" --window --logo " BMPSUITE_DIR "/g/rgb24.bmp --font ") +
+                               CORVANE_EXAMPLES_DIR + "/example-font.png";
+  const Result custom = Capture("--text utf8.txt --music wide.mod --frames 130:130 --out custom" + pictures, scratch.path);
+  ASSERT_EQ(custom.status, 0) << custom.err;
+  const Result plain = Capture("--text plain.txt --frames 130:130 --out plain" + pictures, scratch.path);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+
+  const fs::path frame = scratch.path / "custom" / FrameName(130);
+  EXPECT_TRUE(ReadText(frame) == ReadText(scratch.path / "plain" / FrameName(130))) << "UTF-8 text shows as plain";
+  RgbaImage shown, logo;
+  ASSERT_TRUE(ReadPng(frame.string(), shown));
+  ASSERT_TRUE(ReadPng(BMPSUITE_DIR "/html/rgb24.png", logo));
+  int wrong = 0, letters = 0;
+  for (int y = 0; y < logo.height; ++y)
+    for (int x = 0; x < logo.width; ++x) wrong += shown.rgb(x, y) != logo.rgb(x, y);
+  EXPECT_EQ(wrong, 0) << "the logo at the top-left corner";
+  EXPECT_EQ(shown.rgb(200, 10), 0u) << "black beside a small logo";
+  // The example sheet's letters are red: none of the intro's own glyphs is.
+  for (int y = 100; y < 240; ++y)
+    for (int x = 0; x < 320; ++x) letters += (shown.rgb(x, y) >> 16) > 150 && ((shown.rgb(x, y) >> 8) & 0xFF) < 60;
+  EXPECT_GT(letters, 100);
+
+  // Frames 100 to 130 are 31 frames of 16 ms.
+  const std::string wav = ReadText(scratch.path / "custom" / "music.wav");
+  const std::size_t frames = 31 * 16 * 441 / 10;
+  ASSERT_EQ(wav.size(), 44 + frames * 4);
+  auto sound = [](std::span<const unsigned char> module) {
+    auto renderer = player::ModuleRenderer::load(std::as_bytes(module), PlayerMusicFlags, 44100);
+    std::vector<std::int16_t> out(((31 * 16 * 441 / 10) / 1024 + 1) * 2048);
+    for (std::size_t at = 0; at < out.size(); at += 2048) renderer->render(std::span(out).subspan(at, 2048));
+    return out;
+  };
+  const std::vector<std::int16_t> theirs = sound(wide), ours = sound(ModuleData);
+  std::size_t differing = 0, fromOurs = 0;
+  for (std::size_t i = 0; i < frames * 2; ++i) {
+    const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(wav[44 + 2 * i]) |
+                                                  static_cast<unsigned char>(wav[45 + 2 * i]) << 8);
+    differing += sample != theirs[i];
+    fromOurs += sample != ours[i];
+  }
+  EXPECT_EQ(differing, 0u);
+  EXPECT_GT(fromOurs, frames / 2) << "the user's module, not the intro's own";
+}
 
 // The GIF, read back by ImageMagick: every second frame, as the PNG files
 // show it, at its time; the first picture whole, the later ones only where

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "../support/Png.h"
+#include "IntroAssets.h"
 #include "graphics/DIB.h"
 
 namespace corvane::test {
@@ -27,6 +28,8 @@ struct SuiteFile {
   const char* reference;  // picture in html/ (Matches), or why (Reads)
   const char* errorClass = "";
   const char* message = "";
+  // Why the file is refused as a logo when not for the reason above.
+  const char* asLogo = nullptr;
 };
 
 void PrintTo(const SuiteFile& f, std::ostream* os) { *os << f.file; }
@@ -85,6 +88,39 @@ TEST_P(BmpSuite, ReadsOrRefusesAsDocumented) {
         ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << shown.Pixel(x, y)
                       << " not " << reference.rgb(x, y);
   EXPECT_EQ(wrong, 0);
+}
+
+// The same files named as the intro's logo and glyph sheet: every file the
+// reader takes is a logo that shows the same pixels, and a glyph sheet only
+// when it has room for the tiles (none of these has); every other file is
+// refused with the reader's message.
+TEST_P(BmpSuite, AsLogoOrGlyphSheet) {
+  const SuiteFile& c = GetParam();
+  const std::vector<std::uint8_t> bytes = Bytes(kSuite / c.file);
+  const std::string logo = CheckAsset(AssetKind::Logo, c.file, bytes);
+  const std::string font = CheckAsset(AssetKind::Font, c.file, bytes);
+  if (c.outcome == Outcome::Refused) {
+    const std::string why = c.asLogo ? c.asLogo : std::string("the picture cannot be read (") + c.message + ")";
+    EXPECT_EQ(logo, std::string(c.file) + ": " + why);
+    EXPECT_EQ(font, logo);
+    return;
+  }
+  EXPECT_EQ(logo, "");
+  TDIB read, asLogo;
+  TCustomMemoryStream stream(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  read.ReadBitmapFile(stream);
+  ReadPicture(AssetKind::Logo, bytes, asLogo);
+  ASSERT_EQ(asLogo.Width(), read.Width());
+  ASSERT_EQ(asLogo.Height(), read.Height());
+  const TBitmap want = Rendered(read), got = Rendered(asLogo);
+  int wrong = 0;
+  for (int y = 0; y < read.Height(); ++y)
+    for (int x = 0; x < read.Width(); ++x) wrong += got.Pixel(x, y) != want.Pixel(x, y);
+  EXPECT_EQ(wrong, 0);
+  ASSERT_TRUE(read.Width() < MinFontWidth || read.Height() < MinFontHeight);
+  EXPECT_EQ(font, std::string(c.file) + ": a glyph sheet needs at least 255 x 51 pixels (15 x 3 tiles of 17 x 17 "
+                                       "from the top-left corner), this one is " +
+                      std::to_string(read.Width()) + " x " + std::to_string(read.Height()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -188,13 +224,15 @@ INSTANTIATE_TEST_SUITE_P(
         SuiteFile{"b/badwidth.bmp", Outcome::Refused, "", "EInvalidGraphic", kInvalid},
         // Indexes past the colours used show the table's zero entries.
         SuiteFile{"b/pal8badindex.bmp", Outcome::Reads, "indexes past the colours"},
-        SuiteFile{"b/reallybig.bmp", Outcome::Refused, "", "EOutOfMemory", "Zu wenig Arbeitsspeicher"},
+        // As a logo, its size is refused before anything is allocated.
+        SuiteFile{"b/reallybig.bmp", Outcome::Refused, "", "EOutOfMemory", "Zu wenig Arbeitsspeicher",
+                  "a picture may be at most 4096 pixels on a side, this one is 3000000 x 2000000"},
         SuiteFile{"b/rgb16-880.bmp", Outcome::Refused, "", "EInvalidGraphicOperation", kLayout},
         // Run-length data is only defined bottom-up.
         SuiteFile{"b/rletopdown.bmp", Outcome::Refused, "", "EInvalidGraphic", kInvalid},
         SuiteFile{"b/shortfile.bmp", Outcome::Refused, "", "EReadError", "Stream-Read-Fehler"},
         // Not a bitmap file at all.
-        SuiteFile{"x/ba-bm.bmp", Outcome::Refused, "", "EInvalidGraphic", kInvalid}),
+        SuiteFile{"x/ba-bm.bmp", Outcome::Refused, "", "EInvalidGraphic", kInvalid, "not a BMP or PNG picture"}),
     [](const auto& info) {
       std::string name = info.param.file;
       for (char& ch : name)

@@ -320,7 +320,7 @@ TEST(IntroCommandLine, OptionsAndMistakes) {
       try {
         ParseIntroOptions(row.args);
         ADD_FAILURE() << "accepted";
-      } catch (const CommandLineError& error) {
+      } catch (const OptionError& error) {
         EXPECT_EQ(std::string(error.what()), row.error);
       }
       continue;

@@ -165,6 +165,27 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"long_line_gives_its_first_17",
                  Crlf({"CVNTYPER", "1", Quoted("abcdefghijklmnopqrstuvwxyz")}), true, 1,
                  {{1, "abcdefghijklmnopq"}}, {}},
+        // UTF-8 text: one cell per character, accented letters as their base
+        // letter, "ß" as "s", other characters blank, combining marks on the
+        // letter before them.
+        LoadCase{"utf8_umlauts_take_one_cell_each",
+                 Crlf({"CVNTYPER", "1", Quoted("  gr\xC3\xBC\xC3\x9F" "e an alle  "),
+                       Quoted("caf\xC3\xA9 und b\xC3\xA4r"), Quoted("\xC3\x84RGER \xC5\x81\xC3\x93" "D\xC5\xBA")}),
+                 true, 1, {{1, "  gruse an alle  "}, {2, "cafe und bar"}, {3, "ARGER LODz"}}, {}},
+        LoadCase{"utf8_counts_characters_not_bytes",
+                 Crlf({"CVNTYPER", "1", Quoted("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA4\xC3"
+                                                "\xB6\xC3\xBC\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA4\xC3\xB6\xC3\xBC\xC3"
+                                                "\xA4\xC3\xB6\xC3\xBC")}),
+                 true, 1, {{1, "aouaouaouaouaouao"}}, {}},
+        LoadCase{"utf8_other_characters_are_blank",
+                 Crlf({"CVNTYPER", "1", Quoted("1\xE2\x82\xAC 2\xF0\x9F\x98\x80 e\xCC\x81!\xC3\x97")}),
+                 true, 1, {{1, "1  2  e! "}}, {}},
+        // Not UTF-8 (8-bit text, an overlong form, a cut sequence, a
+        // surrogate): byte by byte, as always.
+        LoadCase{"eight_bit_text_stays_byte_by_byte",
+                 Crlf({"CVNTYPER", "1", Quoted("caf\xE9 b\xE4r"), Quoted("\xC0\xAFx"), Quoted("ab\xC3"),
+                       Quoted("\xED\xA0\x80z")}),
+                 true, 1, {{1, "caf\xE9 b\xE4r"}, {2, "\xC0\xAFx"}, {3, "ab\xC3"}, {4, "\xED\xA0\x80z"}}, {}},
         // A line feed after a carriage return is skipped; elsewhere it is a
         // character of the line.
         LoadCase{"line_feed_inside_a_line", "CVNTYPER\r\n1\r\n\"ab\ncd\"\r\n", true, 1,

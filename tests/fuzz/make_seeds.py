@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the small hand-made seeds of fuzz_picture_data and fuzz_player_module.
+"""Writes the small hand-made seeds of fuzz_picture_data, fuzz_player_module and
+fuzz_packed_assets.
 
-    tests/fuzz/make_seeds.py        (rewrites tests/fuzz/corpus/{picture_data,player_module})
+    tests/fuzz/make_seeds.py        (rewrites tests/fuzz/corpus/{picture_data,player_module,packed_assets})
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -64,6 +66,33 @@ def module_seeds():
     }
 
 
+def pack(program, assets):
+    """A program with assets behind it, as corvane-pack writes it: the assets,
+    a directory entry each (kind, 0, offset, size), a footer (version, count,
+    pack size, CRC-32, 0, magic)."""
+    data = b''.join(body for _, body in assets)
+    directory, offset = b'', 0
+    for kind, body in assets:
+        directory += struct.pack('<IIQQ', kind, 0, offset, len(body))
+        offset += len(body)
+    head = struct.pack('<IIQ', 1, len(assets), len(data) + len(directory) + 32)
+    crc = zlib.crc32(data + directory + head)
+    return program + data + directory + head + struct.pack('<II', crc, 0) + b'CVNPACK\0'
+
+
+def packed_seeds():
+    program = b'\x7fELF' + bytes(12)
+    text = b'CVNTYPER\r\n1\r\n"  hello there    "\r\n'
+    # The first byte of each seed: 0 reads the file as it is, 1 sets its
+    # checksum first.
+    return {
+        'all.pack': b'\0' + pack(program, [(2, module(b'M.K.', 4, [])[:64]), (1, text), (3, b'BM logo'), (4, b'')]),
+        'text.pack': b'\0' + pack(program, [(1, text)]),
+        'none.pack': b'\0' + pack(program, []),
+        'twice.pack': b'\1' + pack(pack(program, [(1, text)])[:-1], [(4, b'BM')]),
+    }
+
+
 def write(folder, seeds):
     path = os.path.join(HERE, 'corpus', folder)
     os.makedirs(path, exist_ok=True)
@@ -75,3 +104,4 @@ def write(folder, seeds):
 if __name__ == '__main__':
     write('picture_data', picture_seeds())
     write('player_module', module_seeds())
+    write('packed_assets', packed_seeds())

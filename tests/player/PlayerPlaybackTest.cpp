@@ -8,9 +8,11 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
+#include "ModuleFormat.h"
 #include "ModuleRenderer.h"
 #include "PlayerLibrary.h"
 #include "TestModules.h"
@@ -195,30 +197,72 @@ TEST_F(Playback, FreeingWhileTheSoundThreadRunsIsSafe) {
   }
 }
 
-TEST_F(Playback, LengthIsOnePassOfTheSongInOutputBytes) {
-  load(kIntroFlags);
-  const auto bytes = readFile(CORVANE_MODULE_FILE);
-  const auto renderer = player::ModuleRenderer::load(bytes, kIntroFlags, kRate);
+// The intro's own module, and the same song in another format: an 8-channel
+// module, as a user may bring one.
+struct ModuleCase {
+  const char* name;
+  int channels;  // 4: the module as it is
+  double seconds;  // how much of the output to compare
+};
+void PrintTo(const ModuleCase& c, std::ostream* os) { *os << c.name; }
+
+// The module of a case as a file the player can load, removed afterwards.
+class ModuleFile {
+ public:
+  explicit ModuleFile(const ModuleCase& c)
+      : path((std::filesystem::temp_directory_path() / ("corvane-module-" + std::to_string(getpid()) + "-" + c.name)).string()) {
+    auto bytes = readFile(CORVANE_MODULE_FILE);
+    if (c.channels != 4) {
+      std::vector<std::uint8_t> narrow(bytes.size());
+      std::memcpy(narrow.data(), bytes.data(), bytes.size());
+      const auto wide = modgen::widenModule(narrow, c.channels);
+      bytes.resize(wide.size());
+      std::memcpy(bytes.data(), wide.data(), wide.size());
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    data = std::move(bytes);
+  }
+  ~ModuleFile() { std::filesystem::remove(path); }
+  std::string path;
+  std::vector<std::byte> data;
+};
+
+class ModuleFormats : public Playback, public ::testing::WithParamInterface<ModuleCase> {};
+
+TEST_P(ModuleFormats, LengthIsOnePassOfTheSongInOutputBytes) {
+  const ModuleFile module(GetParam());
+  ASSERT_TRUE(api.musicLoad(0, module.path.c_str(), 0, 0, kIntroFlags)) << api.errorGetCode();
+  const auto renderer = player::ModuleRenderer::load(module.data, kIntroFlags, kRate);
   ASSERT_NE(renderer, nullptr);
   EXPECT_EQ(api.musicGetLength(1), static_cast<std::uint32_t>(std::round(renderer->lengthSeconds() * kRate)) * 4u);
   EXPECT_EQ(api.musicGetLength(0), 4u);
 }
 
 // Through SDL's file-writing driver: the output is exactly what the renderer
-// makes of the module with the intro's flags.
-TEST(PlayerOutput, WritesTheRenderedMusic) {
-  const std::string file = (std::filesystem::temp_directory_path() / ("corvane-player-" + std::to_string(getpid()) + ".raw")).string();
-  PlayerLibrary& api = PlayerLibrary::get();
+// makes of the module with the intro's flags; for the 8-channel module past
+// the song's end, where it loops back.
+TEST_P(ModuleFormats, PlayerWritesTheRenderedMusic) {
+  api.free();  // the output is opened again on the file-writing driver
+  const ModuleFile module(GetParam());
+  const std::string file = module.path + ".raw";
+  const std::size_t frames = static_cast<std::size_t>(GetParam().seconds * kRate);
   {
     const ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
     const ScopedEnvironment path("SDL_DISKAUDIOFILE", file.c_str());
     const ScopedEnvironment delay("SDL_DISKAUDIODELAY", "0");
     ASSERT_TRUE(api.init(-1, 44100, 0)) << api.errorGetCode();
-    ASSERT_TRUE(api.musicLoad(0, CORVANE_MODULE_FILE, 0, 0, kIntroFlags));
+    ASSERT_TRUE(api.musicLoad(0, module.path.c_str(), 0, 0, kIntroFlags));
     ASSERT_TRUE(api.musicPlay());
-    std::this_thread::sleep_for(150ms);
+    // Silent buffers may come before the music: room for a second of them.
+    const std::uintmax_t wanted = (frames + kRate) * 4;
+    EXPECT_TRUE(waitFor([&] {
+      std::error_code error;
+      const auto size = std::filesystem::file_size(file, error);
+      return !error && size >= wanted;
+    }, 120s)) << "the output never grew to " << wanted << " bytes";
     api.free();
   }
+  ASSERT_TRUE(api.init(-1, 44100, 0)) << api.errorGetCode();
   const auto raw = readFile(file);
   std::filesystem::remove(file);
   std::vector<std::int16_t> written(raw.size() / 2);
@@ -226,10 +270,8 @@ TEST(PlayerOutput, WritesTheRenderedMusic) {
   // Buffers before the play call are silent; the music starts on a buffer edge.
   std::size_t start = 0;
   while (start < written.size() && peak(std::span(written).subspan(start, 2048)) == 0) start += 2048;
-  const std::size_t frames = 5 * kRate;
-  ASSERT_GE(written.size(), start + 2 * frames) << "less than 5 s written";
-  const auto bytes = readFile(CORVANE_MODULE_FILE);
-  auto renderer = player::ModuleRenderer::load(bytes, kIntroFlags, kRate);
+  ASSERT_GE(written.size(), start + 2 * frames) << "less than " << GetParam().seconds << " s written";
+  auto renderer = player::ModuleRenderer::load(module.data, kIntroFlags, kRate);
   std::vector<std::int16_t> expected;
   std::vector<std::int16_t> buffer(2048);
   while (expected.size() < 2 * frames) {
@@ -240,7 +282,15 @@ TEST(PlayerOutput, WritesTheRenderedMusic) {
   EXPECT_TRUE(std::equal(heard.begin(), heard.end(), expected.begin()));
   EXPECT_GT(rms(heard), 1000.0);
   EXPECT_LT(peak(heard), 32000);
+  if (GetParam().seconds > renderer->lengthSeconds()) {
+    // Looping: the last second, well past the end of one pass, is heard too.
+    EXPECT_GT(rms(heard.subspan(heard.size() - 2 * kRate)), 1000.0);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Player, ModuleFormats,
+                         ::testing::Values(ModuleCase{"m_k", 4, 5.0}, ModuleCase{"eight_channels", 8, 45.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane::test

@@ -53,13 +53,17 @@ CaptureOptions ParseOptions(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
       return args[++i];
     };
+    try {
+      if (TakeAssetOption(args, i, options.assets)) continue;
+    } catch (const OptionError& error) {
+      throw UsageError(error.what());
+    }
     if (arg == "--help" || arg == "-h") options.help = true;
     else if (arg == "--frames") ParseFrames(value(), options);
     else if (arg == "--out") options.outDir = value();
     else if (arg == "--window") options.window = true;
     else if (arg == "--full-screen") options.window = false;
     else if (arg == "--scale") options.scale = ParseNumber(value(), 1, kMaxScale, "--scale");
-    else if (arg == "--text") options.textFile = value();
     else if (arg == "--screen") options.screen = ParseScreen(value());
     else if (arg == "--fill" || arg == "--whole") {
       options.scaling = arg == "--fill" ? platform::Scaling::Fill : platform::Scaling::Whole;
@@ -74,7 +78,7 @@ CaptureOptions ParseOptions(const std::vector<std::string>& args) {
 }
 
 std::string HelpText() {
-  return R"(Usage: corvane-capture [OPTIONS]
+  return std::string(R"(Usage: corvane-capture [OPTIONS]
 
 Runs the intro without a display, on a clock that moves exactly one frame
 interval (16 ms) per frame, and writes what it shows and plays:
@@ -98,15 +102,18 @@ Options:
     --whole            by whole numbers only, as the intro does by default
     --fill             to the monitor's height (or width): by the largest
                        whole number, then smoothly by the rest (F2 in the intro)
-  --text FILE          show the pages of FILE in place of ./corvane.dll
   --gif                also write DIR/intro.gif, every second frame at
                        31.25 frames a second, looping
   --mp4                also write DIR/intro.mp4 with the sound (needs ffmpeg)
   -h, --help           show this text
 
+The intro's own assets can be replaced, as in the intro itself:
+)") + AssetOptionsHelp() + R"(
+)" + AssetCheckNote() + R"(
 Two runs with the same options write the same bytes. Files appear under their
 final names only when complete; an interrupted run leaves the finished ones.
-Exit status: 0 done, 1 failed, 2 bad command line, 130/143 interrupted.
+Exit status: 0 done, 1 failed, 2 bad command line or FILE, 130/143
+interrupted.
 )";
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "IntroOptions.h"
 #include "platform/Display.h"
 
 namespace corvane::capture {
@@ -24,7 +25,7 @@ struct CaptureOptions {
   // enlarged the way `scaling` says; empty: the picture itself.
   std::optional<platform::Size> screen;
   platform::Scaling scaling = platform::Scaling::Whole;
-  std::string textFile;  // used in place of ./corvane.dll; empty: the intro's own lookup
+  AssetPaths assets;  // the user's own text, music, logo and font; empty: the intro's own
   bool gif = false;
   bool mp4 = false;
   bool help = false;

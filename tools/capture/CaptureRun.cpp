@@ -1,14 +1,8 @@
 #include "CaptureRun.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -31,59 +25,6 @@ namespace {
 // short ones, so it takes every second frame: 32 ms each, 3.2 hundredths,
 // given as 3, 3, 4, 3, 3, ... so that the sum stays in step.
 constexpr int kGifFrameStep = 2;
-
-// The page text file the intro reads from its working directory; while the
-// intro starts, a private directory holding the chosen text is that directory.
-class TextDirectory {
- public:
-  explicit TextDirectory(const std::string& text) {
-    if (text.empty()) return;
-    std::string pattern = (fs::temp_directory_path() / "corvane-capture-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory: " + std::string(std::strerror(errno)));
-    directory = pattern;
-    std::ofstream out(directory / "corvane.dll", std::ios::binary);
-    if (!(out << text).flush()) throw std::runtime_error("cannot write the text to " + directory.string());
-    previous = fs::current_path();
-    fs::current_path(directory);
-  }
-  ~TextDirectory() {
-    if (directory.empty()) return;
-    std::error_code ignored;
-    fs::current_path(previous, ignored);
-    fs::remove_all(directory, ignored);
-  }
-  TextDirectory(const TextDirectory&) = delete;
-  TextDirectory& operator=(const TextDirectory&) = delete;
-
- private:
-  fs::path directory, previous;
-};
-
-// The whole of a regular file. Anything else is refused without waiting: a
-// FIFO would hold the tool before its first frame, a device may never end.
-std::string ReadRegularFile(const std::string& path) {
-  auto cannotRead = [&](const std::string& why) {
-    return std::runtime_error("cannot read the text file " + path + ": " + why);
-  };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) throw cannotRead(std::strerror(errno));
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) throw cannotRead(std::strerror(errno));
-  if (!S_ISREG(info.st_mode)) throw cannotRead("not a regular file");
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) throw cannotRead(std::strerror(errno));
-    if (got == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-}
 
 std::string Seconds(std::int64_t ms) {
   char text[32];
@@ -121,9 +62,8 @@ void CaptureRun::run() {
     ffmpeg = FindProgram("ffmpeg");
     if (ffmpeg.empty()) throw std::runtime_error("--mp4 needs ffmpeg, which is not installed");
   }
-  const std::string text = readTextFile();
   prepareOutput();
-  recordFrames(text);
+  recordFrames();
   if (Interrupted()) return;
   writeMusic();
   if (Interrupted()) return;
@@ -140,20 +80,9 @@ void CaptureRun::prepareOutput() {
   OutputFile probe(outPath("probe"));
 }
 
-std::string CaptureRun::readTextFile() const {
-  if (options.textFile.empty()) return {};
-  const std::string text = ReadRegularFile(options.textFile);
-  // The intro treats an empty file as missing; so does --text, by saying so.
-  if (text.empty()) throw std::runtime_error("the text file " + options.textFile + " is empty");
-  return text;
-}
-
-void CaptureRun::recordFrames(const std::string& text) {
+void CaptureRun::recordFrames() {
   std::optional<IntroRecorder> recorder;
-  {
-    TextDirectory textDirectory(text);
-    recorder.emplace(options.window);
-  }
+  recorder.emplace(options.window);
   FrameWriter writer(options.scale, std::thread::hardware_concurrency());
   // The GIF is made as the frames come, from every second one.
   std::optional<OutputFile> gifFile;

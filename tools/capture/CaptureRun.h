@@ -24,8 +24,7 @@ class CaptureRun {
 
  private:
   void prepareOutput();
-  std::string readTextFile() const;
-  void recordFrames(const std::string& text);
+  void recordFrames();
   void writeMusic();
   void makeMp4();
   std::string outPath(const std::string& name) const { return outDir + "/" + name; }

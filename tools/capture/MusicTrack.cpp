@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "IntroAssets.h"
 #include "MainUnit.h"
 #include "ModuleRenderer.h"
 #include "Tallberg_Functions.h"
@@ -56,9 +57,9 @@ std::vector<std::byte> WavHeader(std::size_t frames) {
 }  // namespace
 
 bool WriteIntroMusic(OutputFile& file, std::size_t frames, const std::function<bool(std::size_t)>& carryOn) {
-  auto renderer = player::ModuleRenderer::load(std::as_bytes(ModuleData), PlayerMusicFlags,
+  auto renderer = player::ModuleRenderer::load(std::as_bytes(MusicModuleData()), PlayerMusicFlags,
                                                static_cast<int>(PlayerOutputRate));
-  if (!renderer) throw std::runtime_error("the intro's music module cannot be read");
+  if (!renderer) throw std::runtime_error("the music module cannot be read");
   file.write(WavHeader(frames));
   std::vector<std::int16_t> buffer(kPlayerBufferFrames * kChannels);
   std::vector<std::byte> bytes;

@@ -6,6 +6,7 @@
 
 #include "CaptureOptions.h"
 #include "CaptureRun.h"
+#include "IntroAssets.h"
 #include "Interruption.h"
 #include "ProgressBar.h"
 
@@ -23,6 +24,14 @@ int main(int argc, char** argv) {
     std::fputs(HelpText().c_str(), stdout);
     return 0;
   }
+  // The user's own assets are checked before anything is made, as the
+  // intro checks them before its window opens.
+  corvane::IntroAssets assets;
+  if (const std::string refused = corvane::ReadNamedAssets(options.assets, assets); !refused.empty()) {
+    std::fprintf(stderr, "corvane-capture: %s\n", refused.c_str());
+    return 2;
+  }
+  corvane::InstallAssets(std::move(assets));
   CatchInterruptions();
   int code = 0;
   {

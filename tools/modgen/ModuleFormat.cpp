@@ -91,6 +91,33 @@ std::vector<std::uint8_t> writeModule(const Module& module) {
   return out;
 }
 
+std::vector<std::uint8_t> widenModule(const std::vector<std::uint8_t>& fourChannels, int channels) {
+  if (channels != 6 && channels != 8) throw std::invalid_argument("6 or 8 channels");
+  if (fourChannels.size() < kPatternDataOffset ||
+      std::string_view(reinterpret_cast<const char*>(&fourChannels[kSignatureOffset]), 4) != "M.K.")
+    throw std::invalid_argument("not an M.K. module");
+  // The file holds as many patterns as the whole position table names.
+  std::size_t patterns = 0;
+  for (std::size_t i = 0; i < kOrderTableSize; ++i)
+    patterns = std::max<std::size_t>(patterns, fourChannels[kOrderTableOffset + i] + 1u);
+  const std::size_t samplesAt = kPatternDataOffset + patterns * kPatternSize;
+  if (fourChannels.size() < samplesAt) throw std::invalid_argument("patterns cut short");
+  constexpr std::size_t kCellSize = 4;
+  const std::size_t wideRow = kCellSize * static_cast<std::size_t>(channels);
+  std::vector<std::uint8_t> out(fourChannels.begin(), fourChannels.begin() + kPatternDataOffset);
+  const std::string tag = std::to_string(channels) + "CHN";
+  std::copy(tag.begin(), tag.end(), out.begin() + kSignatureOffset);
+  for (std::size_t row = 0; row < patterns * kRowsPerPattern; ++row) {
+    std::vector<std::uint8_t> wide(wideRow, 0);
+    const auto narrow = fourChannels.begin() + static_cast<std::ptrdiff_t>(kPatternDataOffset + row * kCellSize * kChannelCount);
+    for (std::size_t c = 0; c < kChannelCount; ++c)
+      std::copy_n(narrow + static_cast<std::ptrdiff_t>(c * kCellSize), kCellSize, wide.begin() + static_cast<std::ptrdiff_t>(2 * c * kCellSize));
+    out.insert(out.end(), wide.begin(), wide.end());
+  }
+  out.insert(out.end(), fourChannels.begin() + static_cast<std::ptrdiff_t>(samplesAt), fourChannels.end());
+  return out;
+}
+
 std::optional<std::uint16_t> periodOf(int octave, int semitone) {
   if (octave < 1 || octave > 3 || semitone < 0 || semitone > 11) return std::nullopt;
   return kPeriods[static_cast<std::size_t>((octave - 1) * 12 + semitone)];

@@ -68,6 +68,12 @@ struct Module {
 // the data, order entries without a pattern, too many positions).
 std::vector<std::uint8_t> writeModule(const Module& module);
 
+// The same song as a multi-channel module ("6CHN" or "8CHN"): channel c of
+// every row moves to channel 2c, the other channels stay silent, so the
+// notes sound with other panning. Throws std::invalid_argument for data that
+// is not a whole "M.K." module, or a channel count other than 6 or 8.
+std::vector<std::uint8_t> widenModule(const std::vector<std::uint8_t>& fourChannels, int channels);
+
 // Amiga period of a note in octaves 1-3 (C-1 = 856 ... B-3 = 113) at finetune 0.
 std::optional<std::uint16_t> periodOf(int octave, int semitone);
 

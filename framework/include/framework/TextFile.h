@@ -16,6 +16,13 @@ class TTextFile {
   explicit TTextFile(std::string path) : path_(std::move(path)) {}
 
   void Assign(std::string path) { path_ = std::move(path); }
+  // Reads `text` instead of a file, the same way (text a user's file gave
+  // before it was checked, or one carried inside the program).
+  void AssignText(std::string text) {
+    path_.clear();
+    text_ = std::move(text);
+    fromText_ = true;
+  }
   // Opens for reading; raises EInOutError when the file cannot be opened.
   void Reset();
   // True when no further character of the text is left.
@@ -34,6 +41,8 @@ class TTextFile {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::string path_;
+  std::string text_;
+  bool fromText_ = false;
   std::unique_ptr<std::FILE, Closer> file_;
 };
 
