@@ -43,14 +43,14 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$work/deb/corvane_${version}_amd64.deb
 [ -f "$deb" ] || fail "no $(basename "$deb"); made: $(ls "$work/deb")"
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort | tr '\n' ' ')
-want="./usr/bin/corvane ./usr/bin/corvane-capture ./usr/share/applications/corvane.desktop ./usr/share/icons/hicolor/64x64/apps/corvane.png "
+want="./usr/bin/corvane ./usr/bin/corvane-capture ./usr/bin/corvane-pack ./usr/share/applications/corvane.desktop ./usr/share/icons/hicolor/64x64/apps/corvane.png "
 [ "$files" = "$want" ] || fail "the package holds '$files', not '$want'"
 depends=$(dpkg-deb -f "$deb" Depends)
 depended=$(tr ',' '\n' <<<"$depends" | sed 's/[(|].*//; s/ //g')  # the package names
 dpkg-deb -x "$deb" "$work/unpacked"
 # Each library a program or the player library loads belongs to a package
 # the package depends on (the dynamic loader and libc come with libc6).
-for elf in "$work/unpacked/usr/bin/corvane" "$work/unpacked/usr/bin/corvane-capture" \
+for elf in "$work/unpacked/usr/bin/corvane" "$work/unpacked/usr/bin/corvane-capture" "$work/unpacked/usr/bin/corvane-pack" \
            "$build/intro/payload/BassMod.DLL"; do
   [ -f "$elf" ] || fail "$elf is missing"
   for soname in $(readelf -d "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
@@ -80,6 +80,10 @@ code=0; env -u DISPLAY -u WAYLAND_DISPLAY corvane 2>/tmp/stderr || code=$?
 [ "$code" = 1 ] && grep -q 'no display' /tmp/stderr || { echo "corvane without a display: $code"; cat /tmp/stderr; exit 1; }
 corvane-capture --frames 100:103 --out /tmp/capture 2>/dev/null
 [ "$(ls /tmp/capture | tr '\n' ' ')" = "frame-000100.png frame-000101.png frame-000102.png frame-000103.png music.wav " ]
+# The packer finds the installed intro beside it.
+printf 'CVNTYPER\r\n1\r\n"packed"\r\n' >/tmp/text.txt
+corvane-pack --out /tmp/packed --text /tmp/text.txt
+[ -x /tmp/packed ] && [ "$(stat -c %s /tmp/packed)" -gt "$(stat -c %s /usr/bin/corvane)" ]
 apt-get remove -y -q corvane
 # A fresh root had none of the libraries: they go with what pulled them in.
 if [ -n "${FETCH:-}" ]; then apt-get autoremove -y -q; fi
