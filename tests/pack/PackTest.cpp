@@ -28,7 +28,7 @@ Bytes WhiteBitmap(std::int32_t width, std::int32_t height) {
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
   const std::uint32_t size = 54 + stride * static_cast<std::uint32_t>(height);
   Bytes file(size, 0xFF);
-  auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
+  auto put = [&](std::size_t at, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<unsigned char>(value >> (8 * i));
   };
   file[0] = 'B', file[1] = 'M';
