@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, if any is missing.
+# With the argument "intro", only those that building the intro and the
+# capture tool needs (scripts/run-intro.sh).
 set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
   libsdl2-dev libopenmpt-dev libpng-dev
+)
+if [ "${1:-}" != intro ]; then
+  packages+=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   xvfb xauth xdotool x11-utils openbox imagemagick sox
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  dpkg-dev
-)
+    dpkg-dev
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

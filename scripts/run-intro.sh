@@ -5,7 +5,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVANE_BUILD_DIR:-$root/build}
-"$root/scripts/build.sh"
+# Only the program this run starts, and only the packages it needs to build;
+# scripts/run-tests.sh builds the tests, benchmarks and the rest.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then target=corvane-capture; else target=corvane; fi
+CORVANE_DEPS=intro CORVANE_TARGETS=$target "$root/scripts/build.sh" -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   out="$PWD/corvane-capture"
   echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set): recording frames 101 to 400 instead." >&2

@@ -60,11 +60,18 @@ bool TCustomDXTimer::AppProc(TMessage& message) {
   return false;
 }
 
+// The loop comes back here at once (done stays false), but until the tick is
+// due the step sleeps on the event queue rather than reading the clock over
+// and over: a core is not burnt between frames, and an event still ends the
+// sleep at once, so a key is handled before the tick.
 void TCustomDXTimer::AppIdle(TObject*, bool& done) {
   done = false;
   std::uint32_t now = platform::timeGetTime();
   std::uint32_t elapsed = now - lastTick_;
-  if (elapsed < interval_) return;
+  if (elapsed < interval_) {
+    platform::Current().windows().waitEvent(interval_ - elapsed);
+    return;
+  }
   lastTick_ = now;
 
   std::uint32_t lag = elapsed / intervalDivisor_;

@@ -1,5 +1,6 @@
 #include "HeadlessBackend.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -153,6 +154,18 @@ bool HeadlessWindowSystem::pollEvent(Event& event) {
 // empty queue means nothing will ever happen again: end the session.
 void HeadlessWindowSystem::waitEvent() {
   if (queue_.empty() && scheduled_.empty() && quitWhenIdle_) queue_.push_back({EventKind::Quit, 0, 0, 0});
+}
+
+void HeadlessWindowSystem::waitEvent(std::uint32_t timeoutMs) {
+  lastWait_ = timeoutMs;
+  if (!clockFollowsWaits_ || !clock_->isVirtual() || !queue_.empty()) return;
+  const std::uint32_t from = clock_->peek();
+  std::uint32_t span = timeoutMs;
+  for (const auto& [at, event] : scheduled_) {
+    const auto ahead = static_cast<std::int32_t>(at - from);
+    span = std::min(span, ahead > 0 ? static_cast<std::uint32_t>(ahead) : 0u);
+  }
+  clock_->set(from + span);
 }
 
 int HeadlessWindowSystem::messageBox(HWND owner, const std::string& text,

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HeadlessDisplay.h"
@@ -46,6 +48,9 @@ class HeadlessClock : public Clock {
   void advance(std::uint32_t ms) { time_ += ms; }
   // Moves the clock by this much on every reading (0: stands still).
   void setStepPerRead(std::uint32_t ms) { stepPerRead_ = ms; }
+  bool isVirtual() const { return virtual_; }
+  // The virtual reading, without moving the clock.
+  std::uint32_t peek() const { return time_; }
 
  private:
   bool virtual_ = true;
@@ -55,7 +60,7 @@ class HeadlessClock : public Clock {
 
 class HeadlessWindowSystem : public WindowSystem {
  public:
-  explicit HeadlessWindowSystem(Clock& clock) : clock_(&clock) {}
+  explicit HeadlessWindowSystem(HeadlessClock& clock) : clock_(&clock) {}
   HWND createWindow(const WindowDesc& desc) override;
   void destroyWindow(HWND window) override;
   void showWindow(HWND window, bool centred) override;
@@ -69,6 +74,7 @@ class HeadlessWindowSystem : public WindowSystem {
   Size desktopSize() const override;
   bool pollEvent(Event& event) override;
   void waitEvent() override;
+  void waitEvent(std::uint32_t timeoutMs) override;
   void postEvent(const Event& event) override { queue_.push_back(event); }
   // Delivers the event once the clock reads `atMs` or later (events due at
   // the same time keep their order).
@@ -102,6 +108,12 @@ class HeadlessWindowSystem : public WindowSystem {
   // Whether waiting on an empty queue ends the session (the default: nothing
   // outside can post here) or just returns (for tests that step the loop).
   void setQuitWhenIdle(bool quit) { quitWhenIdle_ = quit; }
+  // Whether a wait with a timeout takes virtual time: the clock moves on to
+  // the wait's end, or to the next scheduled event if that is due first, as
+  // a real wait would last. By default a wait takes no time at all.
+  void setClockFollowsWaits(bool follow) { clockFollowsWaits_ = follow; }
+  // The timeout of the last wait since the last call, if there was one.
+  std::optional<std::uint32_t> takeLastWait() { return std::exchange(lastWait_, std::nullopt); }
 
  private:
   HeadlessWindow& at(HWND window);
@@ -111,7 +123,7 @@ class HeadlessWindowSystem : public WindowSystem {
   HWND nextHandle_ = 1;
   void deliverDue();
 
-  Clock* clock_ = nullptr;
+  HeadlessClock* clock_ = nullptr;
   std::multimap<std::uint32_t, Event> scheduled_;
   std::deque<Event> queue_;
   std::vector<RecordedMessageBox> boxes_;
@@ -119,6 +131,8 @@ class HeadlessWindowSystem : public WindowSystem {
   bool focusOnShow_ = true;
   bool quitWhenIdle_ = true;
   bool hasFocus_ = false;
+  bool clockFollowsWaits_ = false;
+  std::optional<std::uint32_t> lastWait_;
 };
 
 class HeadlessBackend : public Backend {

@@ -14,11 +14,6 @@ namespace corvane::platform {
 
 namespace {
 
-class SdlClock : public Clock {
- public:
-  std::uint32_t now() override { return SDL_GetTicks(); }
-};
-
 class SdlBackend : public Backend {
  public:
   ~SdlBackend() override {
@@ -34,8 +29,8 @@ class SdlBackend : public Backend {
   Display& display() override { return *display_; }
 
  private:
-  std::unique_ptr<SdlWindowSystem> windows_ = std::make_unique<SdlWindowSystem>();
   SdlClock clock_;
+  std::unique_ptr<SdlWindowSystem> windows_ = std::make_unique<SdlWindowSystem>(clock_);
   std::unique_ptr<SdlDisplay> display_ = std::make_unique<SdlDisplay>(*windows_);
 };
 

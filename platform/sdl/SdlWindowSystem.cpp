@@ -1,6 +1,9 @@
 #include "SdlWindowSystem.h"
 
+#include <algorithm>
+#include <climits>
 #include <stdexcept>
+#include <thread>
 
 #include "SdlEndRequests.h"
 
@@ -253,6 +256,24 @@ bool SdlWindowSystem::pollEvent(Event& event) {
 
 void SdlWindowSystem::waitEvent() {
   if (posted_.empty()) SDL_WaitEvent(nullptr);
+}
+
+// SDL waits whole milliseconds on a clock of its own; the rest below a
+// millisecond is slept here, so that the wait ends as our reading turns.
+// An event (a key, or the wake-up of an end signal) ends it at once.
+void SdlWindowSystem::waitEvent(std::uint32_t timeoutMs) {
+  using namespace std::chrono;
+  const SdlClock::TimePoint end = clock_->turnAfter(steady_clock::now(), timeoutMs);
+  while (posted_.empty() && (quitSignalled_ || EndSignalsReceived() == 0)) {
+    const auto left = end - steady_clock::now();
+    if (left <= nanoseconds::zero()) return;
+    const auto wholeMs = duration_cast<milliseconds>(left).count();
+    if (wholeMs == 0) {
+      std::this_thread::sleep_until(end);
+      return;
+    }
+    if (SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<std::int64_t>(wholeMs, INT_MAX))) == 1) return;
+  }
 }
 
 int SdlWindowSystem::messageBox(HWND owner, const std::string& text, const std::string& caption,

@@ -2,17 +2,39 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
 #include <optional>
 
+#include "platform/Clock.h"
 #include "platform/User32.h"
 
 namespace corvane::platform {
 
+// The desktop's millisecond clock, counted on the monotonic clock from the
+// backend's start. Knowing its own origin, a wait can end just as the reading
+// turns to the value it waits for, not up to a millisecond after.
+class SdlClock : public Clock {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+  std::uint32_t now() override { return static_cast<std::uint32_t>(reading(std::chrono::steady_clock::now())); }
+  // The moment the reading first stands `ms` past the one at `from`.
+  TimePoint turnAfter(TimePoint from, std::uint32_t ms) const {
+    return origin_ + std::chrono::milliseconds(reading(from) + ms);
+  }
+
+ private:
+  std::int64_t reading(TimePoint at) const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(at - origin_).count();
+  }
+  TimePoint origin_ = std::chrono::steady_clock::now();
+};
+
 class SdlWindowSystem : public WindowSystem {
  public:
+  explicit SdlWindowSystem(const SdlClock& clock) : clock_(&clock) {}
   ~SdlWindowSystem() override;
 
   HWND createWindow(const WindowDesc& desc) override;
@@ -28,6 +50,7 @@ class SdlWindowSystem : public WindowSystem {
   Size desktopSize() const override;
   bool pollEvent(Event& event) override;
   void waitEvent() override;
+  void waitEvent(std::uint32_t timeoutMs) override;
   void postEvent(const Event& event) override { posted_.push_back(event); }
   int messageBox(HWND owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;
@@ -54,6 +77,7 @@ class SdlWindowSystem : public WindowSystem {
   bool translate(const SDL_Event& in, Event& out) const;
   HWND handleOf(Uint32 sdlWindowId) const;
 
+  const SdlClock* clock_;
   std::map<HWND, Entry> windows_;
   HWND nextHandle_ = 1;
   std::deque<Event> posted_;

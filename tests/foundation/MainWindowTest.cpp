@@ -106,6 +106,38 @@ TEST_F(MainWindow, CountsSixtyTwoFramesASecondWhileActiveAndNoneWhileNot) {
   EXPECT_EQ(FrameCounter, 125);
 }
 
+// Between frames the loop sleeps on the queue until the next tick is due:
+// one idle step sleeps, the next one ticks. A key that comes during a sleep
+// ends it and is handled at once; the sleep after it lasts just up to the tick.
+TEST_F(MainWindow, SleepsUntilTheNextFrameAndAKeyEndsTheSleepAtOnce) {
+  create();
+  start();
+  windows().setClockFollowsWaits(true);
+  auto stepsUntilFrame = [](std::int32_t frame) {
+    int steps = 0;
+    while (FrameCounter < frame && steps < 1000 && !Application->Terminated()) {
+      Application->HandleMessage();
+      ++steps;
+    }
+    return steps;
+  };
+  stepsUntilFrame(1);
+  const std::uint32_t firstTick = clock().now();
+  EXPECT_EQ(stepsUntilFrame(2), 2);
+  EXPECT_EQ(clock().now(), firstTick + 16);
+
+  windows().schedule(firstTick + 21, {platform::EventKind::KeyDown, frmMain->Handle(), platform::VK_F1, 0});
+  Application->HandleMessage();
+  EXPECT_EQ(windows().takeLastWait(), 16u);
+  EXPECT_EQ(clock().now(), firstTick + 21) << "the key ended the sleep";
+  Application->HandleMessage();
+  EXPECT_FALSE(window().fullScreen) << "the key was handled before any further tick";
+  EXPECT_EQ(FrameCounter, 2);
+  // F1 restarted the timer: the next frame comes 16 ms after the key.
+  EXPECT_EQ(stepsUntilFrame(3), 2);
+  EXPECT_EQ(clock().now(), firstTick + 21 + 16);
+}
+
 TEST_F(MainWindow, F1SwitchesFrameAndPointerAndKeepsTheCount) {
   create();
   start();

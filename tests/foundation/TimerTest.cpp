@@ -2,6 +2,7 @@
 // what rate it measures, and who owns the idle slot.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "../support/HeadlessFixture.h"
@@ -36,6 +37,9 @@ struct TickCase {
   std::uint32_t start;                 // clock when the timer is enabled
   std::vector<std::uint32_t> idles;    // clock readings of the idle steps
   std::vector<std::int32_t> lags;      // ticks that follow, with their lag
+  // What the idle steps that did not tick asked the queue to wait: exactly
+  // the time left to the next tick.
+  std::vector<std::uint32_t> waits;
 };
 
 void PrintTo(const TickCase& c, std::ostream* os) { *os << c.name; }
@@ -46,22 +50,30 @@ TEST_P(TimerTicks, TicksWithLag) {
   const TickCase& c = GetParam();
   clock().set(c.start);
   timer->SetEnabled(true);
-  for (std::uint32_t ms : c.idles) idleAt(ms);
+  std::vector<std::uint32_t> waits;
+  for (std::uint32_t ms : c.idles) {
+    const std::size_t ticks = lags.size();
+    idleAt(ms);
+    const std::optional<std::uint32_t> wait = windows().takeLastWait();
+    if (wait) waits.push_back(*wait);
+    EXPECT_EQ(wait.has_value(), lags.size() == ticks) << "at " << ms << ": a step either ticks or waits";
+  }
   EXPECT_EQ(lags, c.lags);
+  EXPECT_EQ(waits, c.waits);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Timer, TimerTicks,
     ::testing::Values(
         // Not yet due at 15 ms; due at 16 with lag 1; the next is due 16 ms later.
-        TickCase{"on_time", 1000, {1015, 1016, 1031, 1032}, {1, 1}},
+        TickCase{"on_time", 1000, {1000, 1015, 1016, 1031, 1032}, {1, 1}, {16, 1, 1}},
         // A 100 ms gap gives one tick with lag 6, not six ticks.
-        TickCase{"gap_of_100ms", 1000, {1100, 1101, 1115, 1116}, {6, 1}},
+        TickCase{"gap_of_100ms", 1000, {1100, 1101, 1115, 1116}, {6, 1}, {15, 1}},
         // A late tick is not made up: the next is due 16 ms after it.
-        TickCase{"late_tick_resets_due_time", 1000, {1040, 1050, 1056}, {2, 1}},
+        TickCase{"late_tick_resets_due_time", 1000, {1040, 1050, 1056}, {2, 1}, {6}},
         // The clock wraps between two readings: still 16 ms apart.
-        TickCase{"clock_wrap", 0xFFFFFFF8u, {0x7u, 0x8u, 0x18u}, {1, 1}},
-        TickCase{"clock_wrap_with_gap", 0xFFFFFFF0u, {0x40u}, {5}}),
+        TickCase{"clock_wrap", 0xFFFFFFF8u, {0xFFFFFFFCu, 0x7u, 0x8u, 0x18u}, {1, 1}, {12, 1}},
+        TickCase{"clock_wrap_with_gap", 0xFFFFFFF0u, {0x40u}, {5}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TimerTest, RateIsMeasuredOverWindowsOfASecondAndRoundedToEven) {
@@ -161,6 +173,7 @@ TEST_F(TimerTest, IntervalZeroTicksOnEveryIdleStepWithTheElapsedTimeAsLag) {
   idleAt(100);
   idleAt(103);
   EXPECT_EQ(lags, (std::vector<std::int32_t>{1, 3}));
+  EXPECT_FALSE(windows().takeLastWait()) << "every step ticks: none sleeps";
 }
 
 TEST_F(TimerTest, IntervalIsTakenAsSignedAndHeldAtZero) {

@@ -15,8 +15,9 @@ struct ScreenPicture {
   std::vector<std::uint32_t> pixels;
 };
 
-// An 8-bit RGB PNG of `picture`, each pixel drawn as a `scale` × `scale`
-// square. The same picture always gives the same bytes (no time stamps).
+// A PNG of `picture`, each pixel drawn as a `scale` × `scale` square: with
+// a palette when the picture has at most 256 colours, else 8-bit RGB.
+// The same picture always gives the same bytes (no time stamps).
 std::vector<std::byte> EncodePng(const ScreenPicture& picture, int scale);
 
 }  // namespace corvane::capture

@@ -98,6 +98,10 @@ class WindowSystem {
   virtual bool pollEvent(Event& event) = 0;
   // Blocks until an event is waiting (it is left in the queue).
   virtual void waitEvent() = 0;
+  // Blocks until an event is waiting or the clock (timeGetTime) has moved on
+  // by `timeoutMs` from its reading now, whichever comes first. Idle work
+  // that is due at a clock reading sleeps here instead of polling the clock.
+  virtual void waitEvent(std::uint32_t timeoutMs) = 0;
   virtual void postEvent(const Event& event) = 0;
 
   // A modal box with one OK button; gives IDOK.

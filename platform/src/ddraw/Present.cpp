@@ -43,9 +43,14 @@ FrameView DeviceCore::frameOf(const DirectDrawSurface& surface, const RECT& regi
       GreyRamp(surface.format_.bitCount(), colours);
   }
   const int width = region.width(), height = region.height();
-  frame.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
   SurfaceView view = surface.view();
   RECT inside = Intersect(region, surface.bounds());
+  // Only a region reaching outside the surface has parts left black.
+  const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (inside == region)
+    frame.resize(size);
+  else
+    frame.assign(size, 0u);
   for (int y = inside.top; y < inside.bottom; ++y) {
     std::uint32_t* out = frame.data() + static_cast<std::ptrdiff_t>(y - region.top) * width +
                          (inside.left - region.left);
