@@ -13,7 +13,7 @@ if [ "${1:-}" != intro ]; then
   clang
   xvfb xauth xdotool x11-utils openbox imagemagick sox
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-    dpkg-dev
+  dpkg-dev
   )
 fi
 missing=()
