@@ -23,6 +23,7 @@
   const corvane = window.corvane = {
     state: 'loading',     // loading, running, box, ended, failed
     frame: 0,             // the intro's frame count at the latest picture
+    shownAt: 0,           // performance.now() when it was shown
     pictures: 0,          // pictures shown
     boxes: [],            // every box shown: { caption, text }
     answered: 0,          // boxes answered with OK
@@ -60,6 +61,7 @@
     picture.data.set(rgba);
     context2d.putImageData(picture, 0, 0);
     corvane.frame = frame;
+    corvane.shownAt = performance.now();
     ++corvane.pictures;
     if (keep.has(frame) && !(frame in corvane.kept)) corvane.kept[frame] = base64(picture.data);
   }
