@@ -45,9 +45,9 @@ deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.de
 SOURCES
   local opts=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
               -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt" -o APT::Sandbox::User=root)
-  apt-get "${opts[@]}" update -qq
-  (cd "$dir" && apt-get "${opts[@]}" source -qq --download-only "libopenmpt=$(dpkg-query -W -f='${Version}' libopenmpt-dev)")
-  (cd "$dir" && dpkg-source -x --skip-patches libopenmpt_*.dsc src >/dev/null)
+  apt-get "${opts[@]}" update -qq &&
+    (cd "$dir" && apt-get "${opts[@]}" source -qq --download-only "libopenmpt=$(dpkg-query -W -f='${Version}' libopenmpt-dev)") &&
+    (cd "$dir" && dpkg-source -x --skip-patches libopenmpt_*.dsc src)
 }
 
 build_libopenmpt() {
@@ -58,19 +58,26 @@ build_libopenmpt() {
     echo "$prefix"; return 0
   fi
   work=$(mktemp -d "$cache/libopenmpt-build.XXXXXX")
-  fetch_libopenmpt_source "$work" >&2
-  (
-    cd "$work/src"
+  echo "Building libopenmpt $version for the page (a few minutes, once; log in $work/build.log)" >&2
+  # (dpkg-source cannot check the uploader's signature without their key; apt
+  # has checked the files against the archive's signed index.)
+  if ! (
+    fetch_libopenmpt_source "$work" &&
+    cd "$work/src" &&
     # Exceptions on: the library reports unreadable modules by throwing, and
     # the page catches them like the desktop does. No debug information.
     CXXFLAGS="-O2 -fexceptions" CFLAGS="-O2" emconfigure ./configure --host=wasm32 --prefix="$prefix.partial" \
       --disable-shared --enable-static --disable-openmpt123 --disable-examples --disable-tests \
       --disable-doxygen-doc --without-zlib --without-mpg123 --without-ogg --without-vorbis \
       --without-vorbisfile --without-portaudio --without-portaudiocpp --without-pulseaudio \
-      --without-sndfile --without-flac >&2
-    emmake make -j"$(nproc)" >&2
-    emmake make install >&2
-  )
+      --without-sndfile --without-flac &&
+      emmake make -j"$(nproc)" &&
+      emmake make install
+  ) >>"$work/build.log" 2>&1; then
+    tail -n 30 "$work/build.log" >&2
+    echo "libopenmpt could not be built for the page (log: $work/build.log)" >&2
+    exit 1
+  fi
   rm -rf "$prefix" && mv "$prefix.partial" "$prefix" && rm -rf "$work"
   echo "$prefix"
 }
