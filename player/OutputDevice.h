@@ -1,8 +1,12 @@
 // The sound output: one SDL audio device that pulls signed 16-bit stereo from
-// a source on SDL's own sound thread.
+// a source on SDL's own sound thread. In a web page there is no such thread:
+// the page's AudioWorklet asks for sound and the page's one thread fills it
+// between two steps of the program (WebOutputDevice.cpp).
 #pragma once
 
+#if !defined(__EMSCRIPTEN__)
 #include <SDL.h>
+#endif
 
 #include <atomic>
 #include <cstdint>
@@ -37,23 +41,42 @@ class OutputDevice {
   OutputDevice(const OutputDevice&) = delete;
   OutputDevice& operator=(const OutputDevice&) = delete;
 
+#if defined(__EMSCRIPTEN__)
+  // One thread: the source is never filled while the program runs.
+  void lock() {}
+  void unlock() {}
+  bool onSoundThread() const { return filling; }
+  // Fills `frames` stereo frames for the page's worklet and gives where they are.
+  const std::int16_t* fillForPage(int frames);
+#else
   // Keeps the sound thread out of the source; held at most one buffer's mix.
   void lock() { SDL_LockAudioDevice(id); }
   void unlock() { SDL_UnlockAudioDevice(id); }
+  bool onSoundThread() const { return SDL_ThreadID() == soundThread.load(); }
+#endif
 
   int rate() const { return outputRate; }
-  bool onSoundThread() const { return SDL_ThreadID() == soundThread.load(); }
   float cpuPercent() const { return cpu.load(); }
 
  private:
-  OutputDevice(SDL_AudioDeviceID id, int rate, Source& source);
+#if defined(__EMSCRIPTEN__)
+  using DeviceId = int;  // the page's output node, 0 for none
+#else
+  using DeviceId = SDL_AudioDeviceID;
   static void callback(void* self, Uint8* stream, int length);
+  std::atomic<SDL_threadID> soundThread{0};
+#endif
+  OutputDevice(DeviceId id, int rate, Source& source);
 
-  SDL_AudioDeviceID id;
+  DeviceId id;
   int outputRate;
   Source& source;
-  std::atomic<SDL_threadID> soundThread{0};
   std::atomic<float> cpu{0.0f};
+#if defined(__EMSCRIPTEN__)
+  bool filling = false;
+  std::unique_ptr<std::int16_t[]> pageBuffer;
+  int pageBufferFrames = 0;
+#endif
 };
 
 // Locks the device when there is one, for state the sound thread also reads.

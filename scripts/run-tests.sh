@@ -7,6 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVANE_BUILD_DIR:-$root/build}
 CORVANE_BUILD_DIR=$build "$root/scripts/build.sh"
+# The web page, for the browser tests (ctest label "web").
+CORVANE_BUILD_DIR=$build "$root/scripts/build-web.sh"
 (cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
 
 asan=${CORVANE_ASAN_BUILD_DIR:-$root/build-asan}

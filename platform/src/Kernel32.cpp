@@ -1,9 +1,11 @@
 #include "platform/Kernel32.h"
 
+#include <fcntl.h>
+#if !defined(__EMSCRIPTEN__)
 #include <dlfcn.h>
 #include <elf.h>
-#include <fcntl.h>
 #include <link.h>
+#endif
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -17,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 #include "platform/AbruptEnd.h"
@@ -132,7 +135,12 @@ std::optional<std::string> FreshTemporaryDirectory(const std::string& base) {
 std::string FreshNameBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   std::uint64_t random = 0;
+#if defined(__EMSCRIPTEN__)
+  // The page's randomness (crypto.getRandomValues); it has no getrandom.
+  if (::getentropy(&random, sizeof random) != 0)
+#else
   if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random))
+#endif
     random = static_cast<std::uint64_t>(::getpid()) << 32;
   random ^= counter.fetch_add(1);
   std::size_t slash = path.rfind('/');
@@ -147,6 +155,21 @@ std::string FreshNameBeside(const std::string& path) {
 // link. An inode number freed by a deletion can be given to the next file
 // made there, so the kind of file and, where the file system keeps it, the
 // time of its making count too.
+#if defined(__EMSCRIPTEN__)
+// The page's file system has no statx and keeps no birth times.
+std::optional<FileIdentity> IdentityAt(int dirFd, const char* path, int flags) noexcept {
+  struct stat info {};
+  const int result = path[0] == '\0' && (flags & AT_EMPTY_PATH) != 0
+                         ? ::fstat(dirFd, &info)
+                         : ::fstatat(dirFd, path, &info, AT_SYMLINK_NOFOLLOW);
+  if (result != 0) return std::nullopt;
+  FileIdentity identity;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.inode = static_cast<std::uint64_t>(info.st_ino);
+  identity.type = info.st_mode & S_IFMT;
+  return identity;
+}
+#else
 std::optional<FileIdentity> IdentityAt(int dirFd, const char* path, int flags) noexcept {
   struct statx info {};
   if (::statx(dirFd, path, flags | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) != 0)
@@ -159,6 +182,7 @@ std::optional<FileIdentity> IdentityAt(int dirFd, const char* path, int flags) n
     identity.made = std::int64_t{info.stx_btime.tv_sec} * 1000000000 + info.stx_btime.tv_nsec;
   return identity;
 }
+#endif
 
 std::atomic<std::uint32_t> errorMode{0};
 
@@ -317,6 +341,7 @@ namespace {
 // No library this program loads comes near this.
 constexpr off_t kLargestLibrary = 64 << 20;
 
+#if !defined(__EMSCRIPTEN__)
 // Whether the bytes are a shared object of this machine whose program
 // headers and loaded segments lie inside them. (The loader maps segments
 // without comparing them with the file's size; a file cut short is mapped
@@ -342,6 +367,7 @@ bool IsCompleteSharedObject(const std::vector<unsigned char>& bytes) {
   }
   return true;
 }
+#endif
 
 // Reads a whole regular file (a pipe or a device would block or never end).
 std::optional<std::vector<unsigned char>> ReadLibraryFile(const std::string& path) {
@@ -364,19 +390,47 @@ std::optional<std::vector<unsigned char>> ReadLibraryFile(const std::string& pat
   return bytes;
 }
 
+// Counts one load of a built-in library and gives its handle.
+HMODULE LoadBuiltin(LoadedLibraries& libraries, const std::shared_ptr<BuiltinLibrary>& builtin) {
+  auto& load = libraries.builtinLoads[builtin.get()];
+  load.first = builtin;
+  ++load.second;
+  return reinterpret_cast<HMODULE>(builtin.get());
+}
+
+#if defined(__EMSCRIPTEN__)
+// The page cannot load program code from a file. A library file there is a
+// stand-in, one line that names the built-in library it stands for; loading
+// the file loads that library, so a program that writes its library out and
+// loads it from there takes the same steps as on the desktop (and fails the
+// same way when the file is missing, cut short or something else).
+HMODULE LoadBuiltinStandIn(const std::string& path) {
+  if (path.find('/') == std::string::npos) return 0;
+  std::optional<std::vector<unsigned char>> bytes = ReadLibraryFile(path);
+  constexpr std::string_view kStandIn = "corvane built-in library: ";
+  if (!bytes) return 0;
+  const std::string text(bytes->begin(), bytes->end());
+  if (!text.starts_with(kStandIn) || !text.ends_with("\n")) return 0;
+  const std::string name = text.substr(kStandIn.size(), text.size() - kStandIn.size() - 1);
+  LoadedLibraries& libraries = loadedLibraries();
+  std::lock_guard guard(libraries.lock);
+  std::shared_ptr<BuiltinLibrary> builtin = FindBuiltin(libraries, name);
+  return builtin ? LoadBuiltin(libraries, builtin) : 0;
+}
+#endif
+
 }  // namespace
 
 HMODULE LoadLibraryA(const std::string& path) {
   LoadedLibraries& libraries = loadedLibraries();
   {
     std::lock_guard guard(libraries.lock);
-    if (std::shared_ptr<BuiltinLibrary> builtin = FindBuiltin(libraries, path)) {
-      auto& load = libraries.builtinLoads[builtin.get()];
-      load.first = builtin;
-      ++load.second;
-      return reinterpret_cast<HMODULE>(builtin.get());
-    }
+    if (std::shared_ptr<BuiltinLibrary> builtin = FindBuiltin(libraries, path))
+      return LoadBuiltin(libraries, builtin);
   }
+#if defined(__EMSCRIPTEN__)
+  return LoadBuiltinStandIn(path);
+#else
   // A file is looked at first: the loader would block on a pipe, and it
   // maps a file cut short past its end. (A bare name is looked for where the
   // system keeps its libraries.)
@@ -389,6 +443,7 @@ HMODULE LoadLibraryA(const std::string& path) {
   std::lock_guard guard(libraries.lock);
   ++libraries.loads[handle];
   return reinterpret_cast<HMODULE>(handle);
+#endif
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
@@ -401,8 +456,12 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
     auto entry = exports.find(name);
     return entry == exports.end() ? nullptr : entry->second;
   }
+#if defined(__EMSCRIPTEN__)
+  return nullptr;
+#else
   if (!libraries.loads.contains(handle)) return nullptr;
   return reinterpret_cast<FARPROC>(::dlsym(handle, name));
+#endif
 }
 
 bool FreeLibrary(HMODULE module) {
@@ -413,10 +472,14 @@ bool FreeLibrary(HMODULE module) {
     if (--builtin->second.second == 0) libraries.builtinLoads.erase(builtin);
     return true;
   }
+#if defined(__EMSCRIPTEN__)
+  return false;
+#else
   auto it = libraries.loads.find(handle);
   if (it == libraries.loads.end()) return false;
   if (--it->second == 0) libraries.loads.erase(it);
   return ::dlclose(handle) == 0;
+#endif
 }
 
 void RegisterBuiltinLibrary(const std::string& name, LibraryExports exports) {

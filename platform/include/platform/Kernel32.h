@@ -107,6 +107,9 @@ std::uint32_t SetErrorMode(std::uint32_t mode);
 // its references at once; 0 on failure. A name without "/" that names a
 // built-in library (case does not matter) gives that one and no file is
 // looked for. Each successful call must be matched by one FreeLibrary.
+// In a web page, which cannot load program code from a file, a library file
+// is a stand-in, the one line "corvane built-in library: <name>", and gives
+// the built-in library it names.
 HMODULE LoadLibraryA(const std::string& path);
 // The entry point `name` of a loaded library; nullptr when it has none or the
 // handle is not one of a loaded library.

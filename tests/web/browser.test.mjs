@@ -1,0 +1,268 @@
+// The intro's web page in a real browser (Debian's chromium, headless): the
+// box, the keys, the text file by parameter and by drop, and pictures and
+// sound that must equal the native build's, pixel for pixel and sample for
+// sample (the capture tool renders both from the same program).
+//
+// node browser.test.mjs SITE_DIR CAPTURE_TOOL
+import assert from 'node:assert/strict';
+import { spawn, execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+import zlib from 'node:zlib';
+
+import { chromium } from 'playwright-core';
+
+const [siteDir, captureTool] = process.argv.slice(2);
+const keptFrames = [101, 150, 285, 302];
+const audioSeconds = 2;
+const rate = 44100;
+
+const pagesText = [
+  'CVNTYPER', '2',
+  '"  first  page    "', '"  typed  in the  "', '"  browser  from  "', '"  a text file    "',
+  '"  given  by  its "', '"  address        "',
+  '"  second page    "', '"  0123456789     "', '"  abcdefghijklmno"', '"  pqrstuvwxyz    "',
+  '"                 "', '"  the end        "',
+].join('\r\n') + '\r\n';
+const badText = 'NOTTYPER\r\n1\r\n"x"\r\n';
+
+let work, server, origin, browser, capture;
+
+// --- PNG and WAV, read back in full.
+function readPng(file) {
+  const bytes = fs.readFileSync(file);
+  let width = 0, height = 0;
+  const data = [];
+  for (let at = 8; at < bytes.length;) {
+    const length = bytes.readUInt32BE(at);
+    const type = bytes.toString('latin1', at + 4, at + 8);
+    const body = bytes.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      assert.deepEqual([body[8], body[9], body[12]], [8, 2, 0], `${file}: 8-bit RGB, not interlaced`);
+    }
+    if (type === 'IDAT') data.push(body);
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * 3;
+  const rgb = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; ++x) {
+      const left = x >= 3 ? rgb[y * stride + x - 3] : 0;
+      const up = y > 0 ? rgb[(y - 1) * stride + x] : 0;
+      const corner = x >= 3 && y > 0 ? rgb[(y - 1) * stride + x - 3] : 0;
+      const p = left + up - corner, pa = Math.abs(p - left), pb = Math.abs(p - up), pc = Math.abs(p - corner);
+      const paeth = pa <= pb && pa <= pc ? left : pb <= pc ? up : corner;
+      const predictor = [0, left, up, (left + up) >> 1, paeth][filter];
+      rgb[y * stride + x] = (line[x] + predictor) & 0xff;
+    }
+  }
+  return { width, height, rgb };
+}
+
+function withoutLeadingSilence(samples) {
+  let first = 0;
+  while (first + 1 < samples.length && samples[first] === 0 && samples[first + 1] === 0) first += 2;
+  return samples.subarray(first);
+}
+
+function readWavSamples(file) {
+  const bytes = fs.readFileSync(file);
+  const samples = new Int16Array(bytes.buffer.slice(bytes.byteOffset + 44, bytes.byteOffset + bytes.length));
+  return withoutLeadingSilence(samples);
+}
+
+function comparePicture(base64, png, frame) {
+  const rgba = Buffer.from(base64, 'base64');
+  assert.equal(rgba.length, png.width * png.height * 4, `frame ${frame}: size`);
+  let differing = 0, firstAt = -1;
+  for (let i = 0; i < png.width * png.height; ++i) {
+    for (let c = 0; c < 3; ++c) {
+      if (rgba[i * 4 + c] !== png.rgb[i * 3 + c]) {
+        if (differing++ === 0) firstAt = i;
+        break;
+      }
+    }
+  }
+  assert.equal(differing, 0,
+    `frame ${frame}: ${differing} pixels differ, first at (${firstAt % png.width}, ${Math.floor(firstAt / png.width)})`);
+}
+
+// --- The site, served with the test's text files beside it.
+async function serve(dir) {
+  const child = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', dir],
+                      { stdio: ['ignore', 'pipe', 'ignore'] });
+  const port = await new Promise((resolve, reject) => {
+    let text = '';
+    child.stdout.on('data', (chunk) => {
+      text += chunk;
+      const found = /port (\d+)/.exec(text);
+      if (found) resolve(Number(found[1]));
+    });
+    child.on('exit', (code) => reject(new Error(`http.server ended (${code})`)));
+  });
+  return { child, origin: `http://127.0.0.1:${port}` };
+}
+
+before(async () => {
+  assert.ok(fs.existsSync(path.join(siteDir, 'index.html')), `no site in ${siteDir}: run scripts/build-web.sh`);
+  work = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-web-'));
+  const site = path.join(work, 'site');
+  fs.mkdirSync(site);
+  for (const name of fs.readdirSync(siteDir)) fs.symlinkSync(path.resolve(siteDir, name), path.join(site, name));
+  fs.writeFileSync(path.join(site, 'pages.txt'), pagesText, 'latin1');
+  fs.writeFileSync(path.join(site, 'bad.txt'), badText, 'latin1');
+  // The native program's pictures and music for the same text.
+  capture = path.join(work, 'capture');
+  execFileSync(captureTool, ['--frames', `${keptFrames[0]}:${keptFrames.at(-1)}`, '--text',
+                             path.join(site, 'pages.txt'), '--out', capture], { stdio: ['ignore', 'ignore', 'inherit'] });
+  ({ child: server, origin } = await serve(site));
+  browser = await chromium.launch({
+    executablePath: '/usr/bin/chromium',
+    args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.kill();
+  if (work) fs.rmSync(work, { recursive: true, force: true });
+});
+
+// --- Steps the cases are made of.
+const state = (page, wanted) => page.waitForFunction((s) => window.corvane.state === s, wanted, { timeout: 0 });
+const frameAfter = (page, frame) =>
+  page.waitForFunction((f) => window.corvane.frame > f, frame, { timeout: 0, polling: 50 });
+const fullScreen = (page, on) =>
+  page.waitForFunction((o) => !!document.fullscreenElement === o, on, { timeout: 0 });
+const boxes = (page) => page.evaluate(() => window.corvane.boxes);
+const noTextBox = { caption: 'Warnung', text: 'No CORVANE textfile found, using standart text.' };
+
+// Waits for the next box, checks it and answers it with a click on OK.
+async function answerBox(page, expected) {
+  const answered = await page.evaluate(() => window.corvane.answered);
+  await page.waitForFunction((n) => window.corvane.state === 'box' && window.corvane.boxes.length > n, answered,
+                             { timeout: 0 });
+  assert.ok(await page.isVisible('#box'), 'the box is shown in the page');
+  assert.equal(await page.textContent('#box .caption'), expected.caption);
+  assert.equal(await page.textContent('#box .text'), expected.text);
+  assert.equal(await page.evaluate(() => window.corvane.pictures), 0, 'nothing is drawn while the box is up');
+  await page.click('#box-ok');
+  await page.waitForFunction((n) => window.corvane.answered > n, answered, { timeout: 0 });
+}
+
+async function expectCaptureFrames(page, frames) {
+  await page.waitForFunction((fs) => fs.every((f) => f in window.corvane.kept), frames, { timeout: 0, polling: 100 });
+  const kept = await page.evaluate(() => window.corvane.kept);
+  for (const frame of frames)
+    comparePicture(kept[frame], readPng(path.join(capture, `frame-${String(frame).padStart(6, '0')}.png`)), frame);
+}
+
+const cases = [
+  {
+    name: 'the box appears, its OK starts the intro, the picture is scaled whole',
+    query: '',
+    async run(page) {
+      await answerBox(page, noTextBox);
+      await frameAfter(page, 101);
+      const scale = await page.evaluate(() => {
+        const canvas = document.getElementById('screen');
+        return [parseFloat(canvas.style.width) / canvas.width, getComputedStyle(canvas).imageRendering];
+      });
+      assert.ok(Number.isInteger(scale[0]) && scale[0] >= 1, `scale ${scale[0]}`);
+      assert.equal(scale[1], 'pixelated');
+    },
+  },
+  {
+    name: 'deterministic frames and the sound equal the native ones for a text file by parameter',
+    query: `?deterministic&text=pages.txt&keep=${keptFrames}&record-audio=${audioSeconds}`,
+    async run(page) {
+      await expectCaptureFrames(page, keptFrames);
+      await page.waitForFunction(() => window.corvane.recordedAudio !== null, null, { timeout: 0, polling: 100 });
+      const recorded = Buffer.from(await page.evaluate(() => window.corvane.recordedAudio), 'base64');
+      const played = new Int16Array(recorded.buffer, recorded.byteOffset, recorded.length / 2);
+      const native = readWavSamples(path.join(capture, 'music.wav')).subarray(0, played.length);
+      assert.equal(played.length, audioSeconds * rate * 2);
+      const first = played.findIndex((value, i) => value !== native[i]);
+      assert.equal(first, -1, `sample ${first} differs: ${played[first]} against ${native[first]}`);
+      assert.deepEqual(await boxes(page), [], 'a good text file brings no box');
+    },
+  },
+  {
+    name: 'F1 enters and leaves the browser\'s full screen',
+    query: '?text=pages.txt',
+    async run(page) {
+      await frameAfter(page, 101);
+      // The intro starts in full screen, which the page cannot take without
+      // a gesture: the first F1 is the window, the second full screen again.
+      // A key is handled before the next frame, so a frame after it means
+      // the switch is done.
+      const press = async (key) => {
+        await page.keyboard.press(key);
+        await frameAfter(page, await page.evaluate(() => window.corvane.frame));
+      };
+      await press('F1');
+      assert.equal(await page.evaluate(() => !!document.fullscreenElement), false);
+      await press('F1');
+      await fullScreen(page, true);
+      await press('F1');
+      await fullScreen(page, false);
+    },
+  },
+  {
+    name: 'Escape ends the intro and the page says so',
+    query: '?text=pages.txt',
+    async run(page) {
+      await frameAfter(page, 101);
+      await page.keyboard.press('Escape');
+      await state(page, 'ended');
+      assert.match(await page.textContent('#status'), /Corvane has ended \(exit code 0\)/);
+    },
+  },
+  {
+    name: 'a dropped text file starts the intro again with its pages',
+    query: '?deterministic&keep=150',
+    async run(page) {
+      await answerBox(page, noTextBox);
+      await frameAfter(page, 101);
+      await page.evaluate((text) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([text], 'pages.txt', { type: 'text/plain' }));
+        window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      }, pagesText);
+      await page.waitForFunction(() => window.corvane.runs === 2, null, { timeout: 0 });
+      await expectCaptureFrames(page, [150]);
+      assert.deepEqual(await boxes(page), [noTextBox], 'the second run brings no box');
+    },
+  },
+  {
+    name: 'a bad text file by parameter gives its message, then the built-in text',
+    query: '?text=bad.txt',
+    async run(page) {
+      await answerBox(page, { caption: 'Warnung', text: 'This is not a valid CORVANE textfile' });
+      await answerBox(page, noTextBox);
+      await frameAfter(page, 101);
+    },
+  },
+];
+
+for (const { name, query, run } of cases) {
+  test(name, async () => {
+    const page = await browser.newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push(String(error)));
+    try {
+      await page.goto(`${origin}/index.html${query}`);
+      await run(page);
+      assert.deepEqual(problems, [], 'no error in the page');
+    } finally {
+      await page.close();
+    }
+  });
+}
