@@ -1,6 +1,8 @@
 #include "PngPicture.h"
 
+#if !defined(__EMSCRIPTEN__)
 #include <png.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +32,7 @@ std::int64_t LittleEndian(std::span<const std::uint8_t> bytes, std::size_t at, i
   return value;
 }
 
+#if !defined(__EMSCRIPTEN__)
 // The reading state of libpng's simple interface, freed however the read ends.
 struct PngRead {
   png_image image{};
@@ -42,6 +45,7 @@ struct PngRead {
     throw PictureRefused(std::string("the PNG cannot be read (") + image.message + ")");
   }
 };
+#endif
 
 }  // namespace
 
@@ -51,6 +55,12 @@ bool IsPng(std::span<const std::uint8_t> bytes) {
 
 void ReadPngPicture(std::span<const std::uint8_t> bytes, PictureBackground background, std::int32_t maxSide,
                     TDIB& dib) {
+#if defined(__EMSCRIPTEN__)
+  // The page is built without libpng: it takes the user's text, and its
+  // pictures are the intro's own.
+  (void)bytes, (void)background, (void)maxSide, (void)dib;
+  throw PictureRefused("PNG pictures are not read in the web page");
+#else
   PngRead read;
   if (!png_image_begin_read_from_memory(&read.image, bytes.data(), bytes.size())) read.refuse();
   const std::int64_t width = read.image.width, height = read.image.height;
@@ -81,6 +91,7 @@ void ReadPngPicture(std::span<const std::uint8_t> bytes, PictureBackground backg
     if (!png_image_finish_read(&read.image, &over, bits, -picture.WidthBytes(), nullptr)) read.refuse();
   }
   dib.CopyFrom(&picture);
+#endif
 }
 
 void CheckBitmapFileSize(std::span<const std::uint8_t> bytes, std::int32_t maxSide) {

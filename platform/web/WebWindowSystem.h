@@ -31,6 +31,10 @@ class WebWindowSystem : public WindowSystem {
   Size desktopSize() const override;
   bool pollEvent(Event& event) override;
   void waitEvent() override;
+  // Returns at once: the page's loop gives the browser its turn in
+  // pollEvent, which already sleeps until the next frame is due, and a wait
+  // here as well would make the frame late.
+  void waitEvent(std::uint32_t) override {}
   void postEvent(const Event& event) override { queue_.push_back(event); }
   int messageBox(HWND owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;

@@ -30,10 +30,11 @@ const badText = 'NOTTYPER\r\n1\r\n"x"\r\n';
 
 let work, server, origin, browser, capture;
 
-// --- PNG and WAV, read back in full.
+// --- PNG and WAV, read back in full. The capture tool writes 8-bit RGB, or
+// a palette of 1, 2, 4 or 8 bits a pixel for pictures of few colours.
 function readPng(file) {
   const bytes = fs.readFileSync(file);
-  let width = 0, height = 0;
+  let width = 0, height = 0, depth = 8, colourType = 2, palette = null;
   const data = [];
   for (let at = 8; at < bytes.length;) {
     const length = bytes.readUInt32BE(at);
@@ -42,25 +43,39 @@ function readPng(file) {
     if (type === 'IHDR') {
       width = body.readUInt32BE(0);
       height = body.readUInt32BE(4);
-      assert.deepEqual([body[8], body[9], body[12]], [8, 2, 0], `${file}: 8-bit RGB, not interlaced`);
+      [depth, colourType] = [body[8], body[9]];
+      const known = (colourType === 2 && depth === 8) || (colourType === 3 && [1, 2, 4, 8].includes(depth));
+      assert.ok(known && body[12] === 0, `${file}: RGB or a palette, not interlaced`);
     }
+    if (type === 'PLTE') palette = body;
     if (type === 'IDAT') data.push(body);
     at += 12 + length;
   }
   const raw = zlib.inflateSync(Buffer.concat(data));
-  const stride = width * 3;
-  const rgb = Buffer.alloc(stride * height);
+  const bits = colourType === 2 ? 24 : depth;
+  const stride = Math.ceil((width * bits) / 8), step = Math.max(1, bits >> 3);
+  const lines = Buffer.alloc(stride * height);
   for (let y = 0; y < height; ++y) {
     const filter = raw[y * (stride + 1)];
     const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
     for (let x = 0; x < stride; ++x) {
-      const left = x >= 3 ? rgb[y * stride + x - 3] : 0;
-      const up = y > 0 ? rgb[(y - 1) * stride + x] : 0;
-      const corner = x >= 3 && y > 0 ? rgb[(y - 1) * stride + x - 3] : 0;
+      const left = x >= step ? lines[y * stride + x - step] : 0;
+      const up = y > 0 ? lines[(y - 1) * stride + x] : 0;
+      const corner = x >= step && y > 0 ? lines[(y - 1) * stride + x - step] : 0;
       const p = left + up - corner, pa = Math.abs(p - left), pb = Math.abs(p - up), pc = Math.abs(p - corner);
       const paeth = pa <= pb && pa <= pc ? left : pb <= pc ? up : corner;
       const predictor = [0, left, up, (left + up) >> 1, paeth][filter];
-      rgb[y * stride + x] = (line[x] + predictor) & 0xff;
+      lines[y * stride + x] = (line[x] + predictor) & 0xff;
+    }
+  }
+  if (colourType === 2) return { width, height, rgb: lines };
+  assert.ok(palette, `${file}: a palette picture without its palette`);
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y) {
+    for (let x = 0; x < width; ++x) {
+      const bit = x * depth, byte = lines[y * stride + (bit >> 3)];
+      const index = (byte >> (8 - depth - (bit & 7))) & ((1 << depth) - 1);
+      palette.copy(rgb, (y * width + x) * 3, index * 3, index * 3 + 3);
     }
   }
   return { width, height, rgb };
