@@ -1,8 +1,17 @@
 #include "SdlDisplay.h"
 
+#include <cstring>
+
 namespace corvane::platform {
 
 SdlDisplay::SdlDisplay(SdlWindowSystem& windows) : windows_(&windows) {
+  // SDL's software renderer draws into the window's own pixels; by default
+  // SDL would show those through an OpenGL texture, which on a software
+  // rasteriser costs what the software renderer is there to save. On X11
+  // they go to the server through shared memory instead.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  onX11_ = driver && std::strcmp(driver, "x11") == 0;
+  if (onX11_) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   windows_->setBeforeDestroy([this](HWND window) { forget(window); });
 }
 
@@ -32,8 +41,27 @@ void SdlDisplay::forget(HWND window) {
   outputs_.erase(it);
 }
 
+// True when an OpenGL renderer's drawing is done by the processor after all
+// (a software rasteriser such as llvmpipe): every frame it rasterises the
+// whole window and then copies it to the X server, several times the work of
+// SDL's own software renderer copying an enlarged picture.
+static bool RasterisesInSoftware(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+    return false;
+  using GetString = const unsigned char* (*)(unsigned);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned kRenderer = 0x1F01;  // GL_RENDERER
+  const auto* name = getString ? reinterpret_cast<const char*>(getString(kRenderer)) : nullptr;
+  if (!name) return false;
+  for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer"})
+    if (std::strstr(name, software)) return true;
+  return false;
+}
+
 // The renderer of a window, made on its first frame: accelerated with vsync
-// where the desktop has it, else SDL's software renderer.
+// where the desktop has it, else SDL's software renderer (also on X11 when
+// the OpenGL at hand rasterises in software).
 SdlDisplay::Output* SdlDisplay::outputFor(HWND window) {
   auto it = outputs_.find(window);
   if (it != outputs_.end()) return &it->second;
@@ -41,10 +69,16 @@ SdlDisplay::Output* SdlDisplay::outputFor(HWND window) {
   if (!sdlWindow) return nullptr;
   SDL_Renderer* renderer =
       SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (renderer && onX11_ && RasterisesInSoftware(renderer)) {
+    SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+  }
+  const bool software = !renderer;
   if (!renderer) renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer) return nullptr;
   Output& output = outputs_[window];
   output.renderer = renderer;
+  output.software = software;
   return &output;
 }
 
@@ -64,14 +98,56 @@ bool SdlDisplay::prepareTexture(Output& output, int width, int height) {
 // vertical blank only when the frame asked for it.
 void SdlDisplay::showFrame(HWND window, const FrameView& frame, bool, bool vsync) {
   Output* output = outputFor(window);
-  if (!output || !prepareTexture(*output, frame.width, frame.height)) return;
-  SDL_UpdateTexture(output->texture, nullptr, frame.pixels, frame.pitch * 4);
+  if (!output) return;
   if (output->vsync != static_cast<int>(vsync)) {
     SDL_RenderSetVSync(output->renderer, vsync ? 1 : 0);
     output->vsync = vsync;
   }
-  copyPlaced(*output, {frame.width, frame.height});
+  if (!output->software || !showEnlargedWhole(*output, frame)) {
+    if (!prepareTexture(*output, frame.width, frame.height)) return;
+    SDL_UpdateTexture(output->texture, nullptr, frame.pixels, frame.pitch * 4);
+    copyPlaced(*output, {frame.width, frame.height});
+  }
   SDL_RenderPresent(output->renderer);
+}
+
+// Writes the picture enlarged by `factor` into `target` (rows `pitch` bytes
+// apart): each row is widened once and then copied down.
+static void EnlargeWhole(const FrameView& frame, int factor, Uint8* target, int pitch) {
+  const auto rowBytes = static_cast<size_t>(frame.width) * factor * 4;
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint32_t* from = frame.pixels + static_cast<ptrdiff_t>(y) * frame.pitch;
+    Uint8* first = target + static_cast<ptrdiff_t>(y) * factor * pitch;
+    auto* to = reinterpret_cast<std::uint32_t*>(first);
+    for (int x = 0; x < frame.width; ++x)
+      for (int i = 0; i < factor; ++i) *to++ = from[x];
+    for (int i = 1; i < factor; ++i) std::memcpy(first + static_cast<ptrdiff_t>(i) * pitch, first, rowBytes);
+  }
+}
+
+// Whole-number scale on the software renderer: the picture is enlarged here
+// and copied without scaling, cheaper than the renderer's scaled copy. (An
+// accelerated renderer scales for nothing and is sent the small picture.)
+// False when the placement is not a whole enlargement (fill mode's rest).
+bool SdlDisplay::showEnlargedWhole(Output& output, const FrameView& frame) {
+  int width = 0, height = 0;
+  SDL_GetRendererOutputSize(output.renderer, &width, &height);
+  const Size picture{frame.width, frame.height};
+  const RECT place = PlacePicture({width, height}, picture, scaling());
+  const int factor = WholeFactorWithin({place.width(), place.height()}, picture);
+  if (factor < 1 || place.width() != picture.width * factor || place.height() != picture.height * factor)
+    return false;
+  if (!prepareTexture(output, place.width(), place.height())) return false;
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(output.texture, nullptr, &pixels, &pitch) != 0) return false;
+  EnlargeWhole(frame, factor, static_cast<Uint8*>(pixels), pitch);
+  SDL_UnlockTexture(output.texture);
+  const SDL_Rect dest{place.left, place.top, place.width(), place.height()};
+  SDL_SetRenderDrawColor(output.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(output.renderer);
+  SDL_RenderCopy(output.renderer, output.texture, nullptr, &dest);
+  return true;
 }
 
 bool SdlDisplay::prepareEnlarged(Output& output, int width, int height) {

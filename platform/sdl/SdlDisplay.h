@@ -36,6 +36,7 @@ class SdlDisplay : public Display {
     int textureWidth = 0;
     int textureHeight = 0;
     int vsync = -1;  // as last set on the renderer; -1 before the first frame
+    bool software = false;  // SDL's software renderer: enlarged here, copied 1:1
     // Fill: the picture enlarged by a whole factor, drawn from on linearly.
     SDL_Texture* enlarged = nullptr;
     int enlargedWidth = 0;
@@ -43,11 +44,13 @@ class SdlDisplay : public Display {
   };
   Output* outputFor(HWND window);
   bool prepareTexture(Output& output, int width, int height);
+  bool showEnlargedWhole(Output& output, const FrameView& frame);
   bool prepareEnlarged(Output& output, int width, int height);
   void copyPlaced(Output& output, Size picture);
   static void destroy(Output& output);
 
   SdlWindowSystem* windows_;
+  bool onX11_ = false;
   std::map<HWND, Output> outputs_;
 };
 
