@@ -7,16 +7,9 @@
 # Usage: scripts/measure-frames.sh [SECONDS]   (builds the intro if needed)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CORVANE_BUILD_DIR:-$root/build}
 seconds=${1:-60}
-[ -x "$build/corvane" ] || cmake --build "$build" --target corvane >/dev/null
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=measure-common.sh
+source "$root/scripts/measure-common.sh"
 cc -O2 -shared -fPIC -o "$work/count-presents.so" "$root/bench/frames/count-presents.c" -ldl
 
 display=:$((90 + RANDOM % 100))

@@ -7,16 +7,9 @@
 # Usage: scripts/measure-start.sh [RUNS]   (builds the intro if needed)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CORVANE_BUILD_DIR:-$root/build}
 runs=${1:-10}
-[ -x "$build/corvane" ] || cmake --build "$build" --target corvane >/dev/null
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=measure-common.sh
+source "$root/scripts/measure-common.sh"
 cc -O2 -Wall -o "$work/box-watch" "$root/bench/start/box-watch.c" -lX11
 mkdir "$work/empty"
 
