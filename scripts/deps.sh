@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
-  libsdl2-dev libopenmpt-dev libpng-dev
+  libsdl2-dev libopenmpt-dev libpng-dev libdeflate-dev
 )
 if [ "${1:-}" != intro ]; then
   packages+=(

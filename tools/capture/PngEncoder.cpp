@@ -1,9 +1,12 @@
 #include "PngEncoder.h"
 
-#include <png.h>
+#include <libdeflate.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 
@@ -11,119 +14,153 @@ namespace corvane::capture {
 
 namespace {
 
-void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<std::vector<std::byte>*>(png_get_io_ptr(png));
-  const auto* bytes = reinterpret_cast<const std::byte*>(data);
-  out->insert(out->end(), bytes, bytes + length);
-}
+constexpr std::uint32_t kNoColour = 0xFFFFFFFF;  // no 0x00RRGGBB colour is this
 
-void NoFlush(png_structp) {}
+// Colour → palette index, with a slot for each colour's 16-bit 5-6-5
+// reduction: the intro draws on a 16-bit screen, so each of its colours has
+// a slot of its own and a pixel costs one load and one compare, however
+// often the colour changes along a row (the logo's dither changes it every
+// few pixels). Colours that share a reduction take the next free slots.
+// One table a thread, emptied after each picture; only used slots are
+// touched, so a picture of a handful of colours stays in the cache.
+class ColourTable {
+ public:
+  ColourTable() : keys(std::make_unique<std::uint32_t[]>(kSlots)), indices(std::make_unique<std::uint8_t[]>(kSlots)) {
+    std::fill_n(keys.get(), kSlots, kNoColour);
+  }
 
-// libpng reports errors by a long jump back to WriteImage; nothing between
-// holds anything to clean up.
-[[noreturn]] void JumpBack(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+  // The colours in the order they first appear and every pixel's index;
+  // false (and the table empty again) at a 257th colour.
+  bool index(const ScreenPicture& picture, std::vector<std::uint32_t>& colours, std::uint8_t* out) {
+    const std::uint32_t* in = picture.pixels.data();
+    const std::size_t count = picture.pixels.size();
+    // In locals: the stores to `out` could otherwise alias the table.
+    std::uint32_t* const key = keys.get();
+    std::uint8_t* const indexOf = indices.get();
+    bool fits = true;
+    for (std::size_t i = 0; i < count && fits; ++i) {
+      const std::uint32_t colour = in[i] & 0xFFFFFF;
+      std::size_t slot = ((colour >> 8) & 0xF800) | ((colour >> 5) & 0x07E0) | ((colour >> 3) & 0x001F);
+      while (key[slot] != colour) [[unlikely]] {
+        if (key[slot] == kNoColour) {
+          if (colours.size() == 256) {
+            fits = false;
+            break;
+          }
+          key[slot] = colour;
+          indexOf[slot] = static_cast<std::uint8_t>(colours.size());
+          used[colours.size()] = static_cast<std::uint16_t>(slot);
+          colours.push_back(colour);
+          break;
+        }
+        slot = (slot + 1) & (kSlots - 1);
+      }
+      out[i] = indexOf[slot];
+    }
+    for (std::size_t i = 0; i < colours.size(); ++i) key[used[i]] = kNoColour;
+    return fits;
+  }
 
-void IgnoreWarning(png_structp, png_const_charp) {}
+ private:
+  static constexpr std::size_t kSlots = 1 << 16;
+  std::unique_ptr<std::uint32_t[]> keys;
+  std::unique_ptr<std::uint8_t[]> indices;
+  std::array<std::uint16_t, 256> used{};
+};
 
 // A picture of few colours as a palette and one index a pixel.
 struct Palette {
-  std::vector<png_color> colours;
-  std::unique_ptr<png_byte[]> indices;
+  std::vector<std::uint32_t> colours;
+  std::unique_ptr<std::uint8_t[]> indices;
 };
 
-// The picture's colours in the order they first appear and every pixel's
-// index; nothing when it has more than 256 colours. Most pixels continue a
-// run of their colour, so only a change of colour looks the table up.
 std::optional<Palette> MakePalette(const ScreenPicture& picture) {
-  constexpr std::size_t kSlots = 1024;  // open addressing, well over 256 colours
-  constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
-  std::array<std::uint32_t, kSlots> keys;
-  keys.fill(kEmpty);
-  std::array<png_byte, kSlots> slotIndex{};
+  thread_local ColourTable table;
   Palette palette;
-  const std::size_t count = picture.pixels.size();
-  palette.indices = std::make_unique_for_overwrite<png_byte[]>(count);
-  const std::uint32_t* in = picture.pixels.data();
-  png_byte* out = palette.indices.get();
-  std::uint32_t last = kEmpty;
-  png_byte lastIndex = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t colour = in[i] & 0xFFFFFF;
-    if (colour != last) [[unlikely]] {
-      std::size_t slot = (colour * 0x9E3779B1u) >> 22;
-      while (keys[slot] != colour && keys[slot] != kEmpty) slot = (slot + 1) & (kSlots - 1);
-      if (keys[slot] == kEmpty) {
-        if (palette.colours.size() == 256) return std::nullopt;
-        keys[slot] = colour;
-        slotIndex[slot] = static_cast<png_byte>(palette.colours.size());
-        palette.colours.push_back({static_cast<png_byte>(colour >> 16), static_cast<png_byte>(colour >> 8),
-                                   static_cast<png_byte>(colour)});
-      }
-      last = colour;
-      lastIndex = slotIndex[slot];
-    }
-    out[i] = lastIndex;
-  }
+  palette.indices = std::make_unique_for_overwrite<std::uint8_t[]>(picture.pixels.size());
+  if (!table.index(picture, palette.colours, palette.indices.get())) return std::nullopt;
   return palette;
 }
 
-// One picture row, each pixel repeated `scale` times, as RGB or as indices.
-void ScaleRow(const std::uint32_t* in, int width, int scale, png_byte* at) {
-  for (int x = 0; x < width; ++x) {
-    const std::uint32_t colour = in[x];
-    for (int i = 0; i < scale; ++i) {
-      *at++ = static_cast<png_byte>(colour >> 16);
-      *at++ = static_cast<png_byte>(colour >> 8);
-      *at++ = static_cast<png_byte>(colour);
-    }
-  }
+void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value >> 24);
+  at[1] = static_cast<std::uint8_t>(value >> 16);
+  at[2] = static_cast<std::uint8_t>(value >> 8);
+  at[3] = static_cast<std::uint8_t>(value);
 }
 
-void ScaleRow(const png_byte* in, int width, int scale, png_byte* at) {
-  for (int x = 0; x < width; ++x)
-    for (int i = 0; i < scale; ++i) *at++ = in[x];
-}
-
-// Two indices of at most 16 colours a byte, the first in the high half.
-void PackRow(const png_byte* in, int width, png_byte* at) {
-  int x = 0;
-  for (; x + 1 < width; x += 2) *at++ = static_cast<png_byte>(in[x] << 4 | in[x + 1]);
-  if (x < width) *at = static_cast<png_byte>(in[x] << 4);
-}
-
-bool WriteImage(png_structp png, png_infop info, const ScreenPicture& picture, int scale,
-                const Palette* palette, png_byte* row) {
-  if (setjmp(png_jmpbuf(png))) return false;
-  const int width = picture.width * scale;
-  // A handful of colours (the intro's usual case) fit four bits an index:
-  // half the bytes to compress again.
-  const bool packed = palette && scale == 1 && palette->colours.size() <= 16;
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(picture.height * scale),
-               packed ? 4 : 8, palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (palette) png_set_PLTE(png, info, palette->colours.data(), static_cast<int>(palette->colours.size()));
-  // The screen is mostly flat areas and repeated rows: the fastest
-  // compression is small enough and several times quicker than the default.
-  // Palette rows go unfiltered (a filter would only blur the indices; the
-  // compression finds a repeated row by itself); colour rows take "up".
-  png_set_compression_level(png, 1);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, palette ? PNG_FILTER_NONE : PNG_FILTER_UP);
-  png_write_info(png, info);
+// The image data as PNG rows: a filter byte, then the row's pixels, each
+// repeated `scale` times across and each row `scale` times down. A handful
+// of colours (the intro's usual case) fit four bits an index: half the
+// bytes to compress. Palette rows go unfiltered (a filter would only blur
+// the indices; the compression finds a repeated row by itself); colour rows
+// take "up", which makes a repeated row all zeros.
+std::vector<std::uint8_t> ImageRows(const ScreenPicture& picture, int scale, const Palette* palette, int depth) {
+  const std::size_t width = static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(scale);
+  const std::size_t rowBytes = palette ? (width * static_cast<std::size_t>(depth) + 7) / 8 : width * 3;
+  std::vector<std::uint8_t> rows((rowBytes + 1) * static_cast<std::size_t>(picture.height) *
+                                 static_cast<std::size_t>(scale));
+  std::vector<std::uint8_t> above(rowBytes), row(rowBytes);
+  std::uint8_t* at = rows.data();
   for (int y = 0; y < picture.height; ++y) {
     const std::size_t first = static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
-    png_byte* out = row;
-    if (packed)
-      PackRow(palette->indices.get() + first, picture.width, row);
-    else if (palette && scale == 1)
-      out = palette->indices.get() + first;  // the indices are the row as it is
-    else if (palette)
-      ScaleRow(palette->indices.get() + first, picture.width, scale, row);
-    else
-      ScaleRow(picture.pixels.data() + first, picture.width, scale, row);
-    for (int i = 0; i < scale; ++i) png_write_row(png, out);
+    std::uint8_t* px = row.data();
+    if (palette && depth == 4) {
+      const std::uint8_t* in = palette->indices.get() + first;
+      int x = 0;
+      for (; x + 1 < picture.width; x += 2) *px++ = static_cast<std::uint8_t>(in[x] << 4 | in[x + 1]);
+      if (x < picture.width) *px = static_cast<std::uint8_t>(in[x] << 4);
+    } else if (palette) {
+      const std::uint8_t* in = palette->indices.get() + first;
+      for (int x = 0; x < picture.width; ++x) px = std::fill_n(px, scale, in[x]);
+    } else {
+      const std::uint32_t* in = picture.pixels.data() + first;
+      for (int x = 0; x < picture.width; ++x)
+        for (int i = 0; i < scale; ++i) {
+          *px++ = static_cast<std::uint8_t>(in[x] >> 16);
+          *px++ = static_cast<std::uint8_t>(in[x] >> 8);
+          *px++ = static_cast<std::uint8_t>(in[x]);
+        }
+    }
+    for (int i = 0; i < scale; ++i) {
+      if (palette) {
+        *at++ = 0;  // none
+        at = std::copy(row.begin(), row.end(), at);
+      } else {
+        *at++ = 2;  // up
+        for (std::size_t b = 0; b < rowBytes; ++b) *at++ = static_cast<std::uint8_t>(row[b] - above[b]);
+        above.swap(row);
+        if (i + 1 < scale) row = above;
+      }
+    }
   }
-  png_write_end(png, info);
-  return true;
+  return rows;
+}
+
+// The fastest level: the screen is mostly flat areas and repeated rows, so
+// it compresses well enough, several times quicker than the default.
+struct CompressorFree {
+  void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+};
+
+std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& rows) {
+  thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(1));
+  if (!compressor) throw std::bad_alloc();
+  std::vector<std::uint8_t> out(libdeflate_zlib_compress_bound(compressor.get(), rows.size()));
+  out.resize(libdeflate_zlib_compress(compressor.get(), rows.data(), rows.size(), out.data(), out.size()));
+  if (out.empty()) throw std::runtime_error("cannot compress a picture");
+  return out;
+}
+
+// One chunk: length, type, data, and the checksum over type and data.
+void AppendChunk(std::vector<std::byte>& file, const char (&type)[5], const std::uint8_t* data, std::size_t size) {
+  const std::size_t start = file.size();
+  file.resize(start + 12 + size);
+  auto* at = reinterpret_cast<std::uint8_t*>(file.data()) + start;
+  PutBigEndian(at, static_cast<std::uint32_t>(size));
+  std::memcpy(at + 4, type, 4);
+  if (size) std::memcpy(at + 8, data, size);
+  PutBigEndian(at + 8 + size, libdeflate_crc32(0, at + 4, 4 + size));
 }
 
 }  // namespace
@@ -132,22 +169,38 @@ std::vector<std::byte> EncodePng(const ScreenPicture& picture, int scale) {
   if (picture.width <= 0 || picture.height <= 0 || scale < 1 ||
       picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
     throw std::invalid_argument("no picture to encode");
+  const std::uint64_t width = static_cast<std::uint64_t>(picture.width) * static_cast<std::uint64_t>(scale);
+  const std::uint64_t height = static_cast<std::uint64_t>(picture.height) * static_cast<std::uint64_t>(scale);
+  if (width > 0x7FFFFFFF || height > 0x7FFFFFFF) throw std::invalid_argument("the picture is too large for a PNG");
   // Pictures of up to 256 colours (the intro's have a handful) are written
   // with a palette: the same pixels in a third of the bytes or less, which
   // is what the compression's time goes by.
   const std::optional<Palette> palette = MakePalette(picture);
-  std::vector<std::byte> out;
-  std::vector<png_byte> row(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(scale) * 3);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, IgnoreWarning);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool written = false;
-  if (info) {
-    png_set_write_fn(png, &out, AppendBytes, NoFlush);
-    written = WriteImage(png, info, picture, scale, palette ? &*palette : nullptr, row.data());
+  const int depth = palette && scale == 1 && palette->colours.size() <= 16 ? 4 : 8;
+  const std::vector<std::uint8_t> data = Compress(ImageRows(picture, scale, palette ? &*palette : nullptr, depth));
+
+  constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<std::byte> file(sizeof kSignature);
+  std::memcpy(file.data(), kSignature, sizeof kSignature);
+  file.reserve(data.size() + 900);
+  std::uint8_t header[13] = {};
+  PutBigEndian(header, static_cast<std::uint32_t>(width));
+  PutBigEndian(header + 4, static_cast<std::uint32_t>(height));
+  header[8] = static_cast<std::uint8_t>(depth);
+  header[9] = palette ? 3 : 2;  // indexed colour, or RGB; the rest: deflate, adaptive filters, no interlace
+  AppendChunk(file, "IHDR", header, sizeof header);
+  if (palette) {
+    std::vector<std::uint8_t> entries;
+    for (const std::uint32_t colour : palette->colours)
+      entries.insert(entries.end(), {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
+                                     static_cast<std::uint8_t>(colour)});
+    AppendChunk(file, "PLTE", entries.data(), entries.size());
   }
-  png_destroy_write_struct(&png, &info);
-  if (!written) throw std::runtime_error("out of memory while making a PNG");
-  return out;
+  constexpr std::size_t kMostInAChunk = std::size_t{1} << 30;  // a chunk's length has 31 bits
+  for (std::size_t at = 0; at < data.size(); at += kMostInAChunk)
+    AppendChunk(file, "IDAT", data.data() + at, std::min(kMostInAChunk, data.size() - at));
+  AppendChunk(file, "IEND", nullptr, 0);
+  return file;
 }
 
 }  // namespace corvane::capture
