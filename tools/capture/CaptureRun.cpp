@@ -1,5 +1,6 @@
 #include "CaptureRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -99,7 +100,7 @@ void CaptureRun::recordFrames() {
                                " (see its message above)");
     const std::int32_t frame = recorder->frameNumber();
     if (frame >= options.firstFrame) {
-      ScreenPicture screen = recorder->screen();
+      ScreenPicture screen = recorder->screen(writer.spareStorage());
       if (options.screen) screen = OnMonitor(screen, *options.screen, options.scaling);
       if (gif && (frame - options.firstFrame) % kGifFrameStep == 0) {
         const int until = static_cast<int>(++gifPictures * recorder->frameIntervalMs() * kGifFrameStep / 10);
@@ -108,6 +109,7 @@ void CaptureRun::recordFrames() {
       }
       writer.write(outPath(FrameFileName(frame)), std::move(screen));
     }
+    if (!musicAhead && recorder->musicStartMs()) startMusicAhead(*recorder);
     progress.update("frames", static_cast<std::uint64_t>(frame), static_cast<std::uint64_t>(options.lastFrame));
   }
   writer.finish();
@@ -120,15 +122,29 @@ void CaptureRun::recordFrames() {
   lastFrameEndMs = recorder->frameTimeMs() + frameIntervalMs;
 }
 
+// The music is rendered alongside the frames from the moment it starts, as
+// far as the last frame will go (the frames come one interval apart), so
+// that only what is left of it waits for the frames to be done. At most a
+// minute of it, which bounds the memory it holds.
+void CaptureRun::startMusicAhead(const IntroRecorder& recorder) {
+  constexpr std::uint64_t kMostAheadMs = 60'000;
+  const std::uint64_t framesLeft = static_cast<std::uint64_t>(std::max(options.lastFrame - recorder.frameNumber(), 0));
+  const std::uint64_t lastEndMs = recorder.frameTimeMs() + (framesLeft + 1) * recorder.frameIntervalMs();
+  musicAhead.emplace(SampleFramesAt(std::min(lastEndMs - *recorder.musicStartMs(), kMostAheadMs)));
+}
+
 void CaptureRun::writeMusic() {
   if (options.lastFrame < MusicStartFrame) return;  // the music had not started
   if (!musicStartMs) throw std::runtime_error("the intro did not start its music at frame 100");
   const std::size_t frames = SampleFramesAt(lastFrameEndMs - *musicStartMs);
   OutputFile file(outPath("music.wav"));
-  const bool done = WriteIntroMusic(file, frames, [this, frames](std::size_t rendered) {
-    progress.update("music ", rendered, frames);
-    return !Interrupted();
-  });
+  const bool done = WriteIntroMusic(
+      file, frames,
+      [this, frames](std::size_t rendered) {
+        progress.update("music ", rendered, frames);
+        return !Interrupted();
+      },
+      musicAhead ? &*musicAhead : nullptr);
   if (!done) return;
   progress.update("music ", frames, frames);
   file.commit();

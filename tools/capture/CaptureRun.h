@@ -7,9 +7,12 @@
 #include <string>
 
 #include "CaptureOptions.h"
+#include "MusicTrack.h"
 #include "ProgressBar.h"
 
 namespace corvane::capture {
+
+class IntroRecorder;
 
 class CaptureRun {
  public:
@@ -25,6 +28,7 @@ class CaptureRun {
  private:
   void prepareOutput();
   void recordFrames();
+  void startMusicAhead(const IntroRecorder& recorder);
   void writeMusic();
   void makeMp4();
   std::string outPath(const std::string& name) const { return outDir + "/" + name; }
@@ -37,6 +41,7 @@ class CaptureRun {
   std::uint32_t frameIntervalMs = 16;
   std::uint32_t lastFrameEndMs = 0;
   bool musicWritten = false;
+  std::optional<MusicAhead> musicAhead;
 };
 
 }  // namespace corvane::capture

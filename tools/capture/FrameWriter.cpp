@@ -11,7 +11,8 @@ namespace {
 constexpr std::size_t kQueueLimit = 16;
 }  // namespace
 
-FrameWriter::FrameWriter(int scale, unsigned workers) : scale(scale) {
+FrameWriter::FrameWriter(int scale, unsigned workers)
+    : scale(scale), spareLimit(kQueueLimit + std::max(workers, 1u)) {
   workers = std::max(workers, 1u);
   for (unsigned i = 0; i < workers; ++i) threads.emplace_back([this] { work(); });
 }
@@ -47,6 +48,14 @@ void FrameWriter::finish() {
   raiseError();
 }
 
+std::vector<std::uint32_t> FrameWriter::spareStorage() {
+  std::lock_guard lock(mutex);
+  if (spares.empty()) return {};
+  std::vector<std::uint32_t> storage = std::move(spares.back());
+  spares.pop_back();
+  return storage;
+}
+
 void FrameWriter::work() {
   std::unique_lock lock(mutex);
   for (;;) {
@@ -64,6 +73,7 @@ void FrameWriter::work() {
     }
     lock.lock();
     --busy;
+    if (spares.size() < spareLimit) spares.push_back(std::move(job.picture.pixels));
     if (failure && !error) {
       error = failure;
       jobs.clear();  // nothing more is written after a failure

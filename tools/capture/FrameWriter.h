@@ -28,6 +28,9 @@ class FrameWriter {
   void write(std::string path, ScreenPicture picture);
   // Waits until every frame handed over is written; raises as write does.
   void finish();
+  // Storage a written frame left behind, for the next picture: reused, so
+  // that a capture does not take fresh memory from the system every frame.
+  std::vector<std::uint32_t> spareStorage();
 
  private:
   struct Job {
@@ -39,10 +42,13 @@ class FrameWriter {
   void raiseError();
 
   int scale;
+  // As many as can be queued or in hand at once: no more are ever asked for.
+  std::size_t spareLimit;
   std::mutex mutex;
   std::condition_variable jobReady;
   std::condition_variable jobTaken;
   std::deque<Job> jobs;
+  std::vector<std::vector<std::uint32_t>> spares;
   unsigned busy = 0;
   bool closing = false;
   std::exception_ptr error;

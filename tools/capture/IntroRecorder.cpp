@@ -74,10 +74,11 @@ bool IntroRecorder::nextFrame() {
 
 std::int32_t IntroRecorder::frameNumber() const { return FrameCounter; }
 
-ScreenPicture IntroRecorder::screen() const {
+ScreenPicture IntroRecorder::screen(std::vector<std::uint32_t> storage) const {
   const platform::PresentedFrame& frame = backend->display().lastFrame();
   if (frame.width <= 0 || frame.height <= 0) throw std::runtime_error("the intro has not shown a picture");
-  return {frame.width, frame.height, frame.pixels};
+  storage.assign(frame.pixels.begin(), frame.pixels.end());
+  return {frame.width, frame.height, std::move(storage)};
 }
 
 }  // namespace corvane::capture

@@ -41,8 +41,8 @@ class IntroRecorder {
   // and its frame count then); empty before that.
   std::optional<std::uint32_t> musicStartMs() const { return musicStart; }
   std::optional<std::int32_t> musicStartFrame() const { return musicFrame; }
-  // What the screen shows now.
-  ScreenPicture screen() const;
+  // What the screen shows now, in `storage` (reused when large enough).
+  ScreenPicture screen(std::vector<std::uint32_t> storage = {}) const;
 
  private:
   platform::HeadlessBackend* backend = nullptr;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "IntroAssets.h"
+#include "Interruption.h"
 #include "MainUnit.h"
 #include "ModuleRenderer.h"
 #include "Tallberg_Functions.h"
@@ -56,21 +57,80 @@ std::vector<std::byte> WavHeader(std::size_t frames) {
 
 }  // namespace
 
-bool WriteIntroMusic(OutputFile& file, std::size_t frames, const std::function<bool(std::size_t)>& carryOn) {
-  auto renderer = player::ModuleRenderer::load(std::as_bytes(MusicModuleData()), PlayerMusicFlags,
-                                               static_cast<int>(PlayerOutputRate));
-  if (!renderer) throw std::runtime_error("the music module cannot be read");
+// The player's renderer for the intro's music and the samples it has given
+// so far (two a frame), in whole buffers.
+class MusicSource {
+ public:
+  MusicSource()
+      : renderer(player::ModuleRenderer::load(std::as_bytes(MusicModuleData()), PlayerMusicFlags,
+                                              static_cast<int>(PlayerOutputRate))) {
+    if (!renderer) throw std::runtime_error("the music module cannot be read");
+  }
+  std::size_t frames() const { return samples.size() / kChannels; }
+  // Renders one more buffer.
+  void renderBuffer() {
+    const std::size_t at = samples.size();
+    samples.resize(at + kPlayerBufferFrames * kChannels);
+    renderer->render(std::span(samples).subspan(at));
+  }
+  // Forgets the samples written out, keeping the renderer where it is.
+  void dropSamples() { samples.clear(); }
+  const std::vector<std::int16_t>& rendered() const { return samples; }
+
+ private:
+  std::unique_ptr<player::ModuleRenderer> renderer;
+  std::vector<std::int16_t> samples;
+};
+
+MusicAhead::MusicAhead(std::size_t frames)
+    : thread([this, frames](const std::stop_token& stop) { render(stop, frames); }) {}
+
+MusicAhead::~MusicAhead() = default;
+
+void MusicAhead::render(const std::stop_token& stop, std::size_t frames) {
+  try {
+    source = std::make_unique<MusicSource>();
+    while (source->frames() < frames && !stop.stop_requested() && !Interrupted()) source->renderBuffer();
+  } catch (...) {
+    error = std::current_exception();
+  }
+}
+
+namespace {
+
+void WriteSamples(OutputFile& file, std::span<const std::int16_t> samples, std::vector<std::byte>& bytes) {
+  bytes.resize(samples.size() * kBytesPerSample);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const auto sample = static_cast<std::uint16_t>(samples[i]);
+    bytes[2 * i] = static_cast<std::byte>(sample & 0xFF);
+    bytes[2 * i + 1] = static_cast<std::byte>(sample >> 8);
+  }
+  file.write(bytes);
+}
+
+}  // namespace
+
+bool WriteIntroMusic(OutputFile& file, std::size_t frames, const std::function<bool(std::size_t)>& carryOn,
+                     MusicAhead* ahead) {
+  std::unique_ptr<MusicSource> source;
+  if (ahead) {
+    if (ahead->thread.joinable()) ahead->thread.join();
+    if (ahead->error) std::rethrow_exception(ahead->error);
+    source = std::move(ahead->source);
+  }
+  if (!source) source = std::make_unique<MusicSource>();
   file.write(WavHeader(frames));
-  std::vector<std::int16_t> buffer(kPlayerBufferFrames * kChannels);
   std::vector<std::byte> bytes;
-  bytes.reserve(buffer.size() * kBytesPerSample);
-  for (std::size_t done = 0; done < frames; done += kPlayerBufferFrames) {
+  // What was rendered ahead, then the rest a buffer at a time.
+  std::size_t done = std::min(source->frames(), frames);
+  WriteSamples(file, std::span(source->rendered()).first(done * kChannels), bytes);
+  source->dropSamples();
+  for (; done < frames; done += kPlayerBufferFrames) {
     if (carryOn && !carryOn(done)) return false;
-    renderer->render(buffer);
+    source->renderBuffer();
     const std::size_t take = std::min(kPlayerBufferFrames, frames - done) * kChannels;
-    bytes.clear();
-    for (std::size_t i = 0; i < take; ++i) PutLittleEndian(bytes, static_cast<std::uint16_t>(buffer[i]), 2);
-    file.write(bytes);
+    WriteSamples(file, std::span(source->rendered()).first(take), bytes);
+    source->dropSamples();
   }
   return true;
 }
