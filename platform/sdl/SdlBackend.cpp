@@ -62,6 +62,7 @@ std::unique_ptr<Backend> OpenSdlBackend(std::string& error) {
   // and keep the next ones in a thread's heap, growing the process by a
   // screen's worth now and then; a fixed threshold gives them back at once.
   mallopt(M_MMAP_THRESHOLD, 1 << 20);
+  IgnoreWakeUpsToClosedWindows();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     error = SDL_GetError();
     StopWatchingEndSignals();

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -72,6 +73,20 @@ int OnDisplayLost(Display*) {
   EndAbruptly("corvane: the connection to the display was lost: ending", 1);
 }
 
+XErrorHandler previousErrorHandler = nullptr;
+
+// SDL wakes the thread waiting for events by sending a message to the
+// window it waits on, from a connection of its own. A wake-up sent as the
+// window closes (the intro ending while another thread adds an event) can
+// reach the server after the window is gone, and the server answers with
+// an error, which arrives when SDL closes that connection. It is harmless,
+// but Xlib's default handler would end the program with code 1 at its last
+// step; every other error goes on to the handler that was there before.
+int OnProtocolError(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
+  return previousErrorHandler ? previousErrorHandler(display, error) : 0;
+}
+
 }  // namespace
 
 void StartWatchingEndSignals() {
@@ -105,5 +120,10 @@ void StopWatchingEndSignals() {
 int EndSignalsReceived() { return received.load(); }
 
 void WatchDisplayConnection() { XSetIOErrorHandler(OnDisplayLost); }
+
+void IgnoreWakeUpsToClosedWindows() {
+  XErrorHandler previous = XSetErrorHandler(OnProtocolError);
+  if (previous != OnProtocolError) previousErrorHandler = previous;
+}
 
 }  // namespace corvane::platform

@@ -29,4 +29,10 @@ int EndSignalsReceived();
 // instead of leaving it to the display library's exit.
 void WatchDisplayConnection();
 
+// An X error for SDL's wake-up message to a window already closed is not
+// taken for a fault. Called before SDL starts its video: SDL keeps the
+// handler it finds and puts it back when it closes its connections, which
+// is when such an error arrives.
+void IgnoreWakeUpsToClosedWindows();
+
 }  // namespace corvane::platform
