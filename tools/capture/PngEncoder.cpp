@@ -32,32 +32,27 @@ class ColourTable {
   // The colours in the order they first appear and every pixel's index;
   // false (and the table empty again) at a 257th colour.
   bool index(const ScreenPicture& picture, std::vector<std::uint32_t>& colours, std::uint8_t* out) {
-    const std::uint32_t* in = picture.pixels.data();
     const std::size_t count = picture.pixels.size();
-    // In locals: the stores to `out` could otherwise alias the table.
-    std::uint32_t* const key = keys.get();
-    std::uint8_t* const indexOf = indices.get();
+    // Nothing the loop writes is read through another name: the compiler
+    // may keep every pointer in a register.
+    const std::uint32_t* __restrict in = picture.pixels.data();
+    std::uint8_t* __restrict index = out;
+    const std::uint32_t* __restrict key = keys.get();
+    const std::uint8_t* __restrict indexOf = indices.get();
     bool fits = true;
-    for (std::size_t i = 0; i < count && fits; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
       const std::uint32_t colour = in[i] & 0xFFFFFF;
       std::size_t slot = ((colour >> 8) & 0xF800) | ((colour >> 5) & 0x07E0) | ((colour >> 3) & 0x001F);
-      while (key[slot] != colour) [[unlikely]] {
-        if (key[slot] == kNoColour) {
-          if (colours.size() == 256) {
-            fits = false;
-            break;
-          }
-          key[slot] = colour;
-          indexOf[slot] = static_cast<std::uint8_t>(colours.size());
-          used[colours.size()] = static_cast<std::uint16_t>(slot);
-          colours.push_back(colour);
+      if (key[slot] != colour) [[unlikely]] {
+        slot = find(colour, slot, colours);
+        if (slot == kFull) {
+          fits = false;
           break;
         }
-        slot = (slot + 1) & (kSlots - 1);
       }
-      out[i] = indexOf[slot];
+      index[i] = indexOf[slot];
     }
-    for (std::size_t i = 0; i < colours.size(); ++i) key[used[i]] = kNoColour;
+    for (std::size_t i = 0; i < colours.size(); ++i) keys[used[i]] = kNoColour;
     return fits;
   }
 
@@ -66,6 +61,22 @@ class ColourTable {
   std::unique_ptr<std::uint32_t[]> keys;
   std::unique_ptr<std::uint8_t[]> indices;
   std::array<std::uint16_t, 256> used{};
+  static constexpr std::size_t kFull = kSlots;
+
+  // The slot of a colour not in its first choice: further on, or a new one;
+  // kFull when the picture has more colours than a palette takes.
+  [[gnu::noinline]] std::size_t find(std::uint32_t colour, std::size_t slot, std::vector<std::uint32_t>& colours) {
+    for (; keys[slot] != colour; slot = (slot + 1) & (kSlots - 1)) {
+      if (keys[slot] != kNoColour) continue;
+      if (colours.size() == 256) return kFull;
+      keys[slot] = colour;
+      indices[slot] = static_cast<std::uint8_t>(colours.size());
+      used[colours.size()] = static_cast<std::uint16_t>(slot);
+      colours.push_back(colour);
+      break;
+    }
+    return slot;
+  }
 };
 
 // A picture of few colours as a palette and one index a pixel.
