@@ -56,8 +56,8 @@ bool IsPng(std::span<const std::uint8_t> bytes) {
 void ReadPngPicture(std::span<const std::uint8_t> bytes, PictureBackground background, std::int32_t maxSide,
                     TDIB& dib) {
 #if defined(__EMSCRIPTEN__)
-  // The page is built without libpng: it takes the user's text, and its
-  // pictures are the intro's own.
+  // The page is built without libpng: corvane-pack --web gives it the
+  // user's pictures as bitmap files.
   (void)bytes, (void)background, (void)maxSide, (void)dib;
   throw PictureRefused("PNG pictures are not read in the web page");
 #else

@@ -90,13 +90,15 @@ libopenmpt_prefix=$(build_libopenmpt)
 [ "${1:-}" = "--libopenmpt-only" ] && exit 0
 
 # The programs that run at build time, and the capture tool the browser
-# tests compare with, come from the native build.
+# tests compare with (and corvane-pack and the module maker they pack a site
+# with), come from the native build.
 host=${CORVANE_BUILD_DIR:-$root/build}
 "$root/scripts/deps.sh"
 if [ ! -f "$host/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$host" --target corvane-embed corvane_art_blocks corvane_module corvane-capture
+cmake --build "$host" --target corvane-embed corvane_art_blocks corvane_module corvane-capture corvane-pack \
+  corvane-modgen
 
 emcmake cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCORVANE_HOST_BUILD_DIR="$host" -DCORVANE_LIBOPENMPT_PREFIX="$libopenmpt_prefix" >/dev/null

@@ -1,6 +1,6 @@
 // A packed intro, written by corvane-pack's writer and read the way the
 // intro reads itself at start: which assets it takes, and what the writer
-// refuses to do.
+// refuses to do; and the web site it writes, the pack beside the page.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,9 +68,15 @@ class PackedIntro : public ::testing::Test {
     bytes.insert(bytes.end(), pack.begin(), pack.end());
     return file(name, bytes);
   }
-  std::vector<std::string> names() const {
+  // A stand-in for the page scripts/build-web.sh builds.
+  std::string site() {
+    fs::create_directories(dir_ / "site");
+    for (const char* name : {"index.html", "corvane.js", "corvane.wasm"}) file("site/" + std::string(name), Of(name));
+    return (dir_ / "site").string();
+  }
+  std::vector<std::string> names(const fs::path& in = {}) const {
     std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(dir_)) found.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir_ / in)) found.push_back(entry.path().filename().string());
     std::sort(found.begin(), found.end());
     return found;
   }
@@ -140,7 +146,25 @@ TEST_F(PackedIntro, IsWrittenWholeAndPackingAgainReplacesItsAssets) {
   contents = ReadPackFile(second);
   EXPECT_EQ(contents.programSize, kProgram.size()) << "the old pack is stacked";
   EXPECT_EQ(contents.assets, (std::vector<PackedAsset>{{AssetKind::Font, kFont}}));
-  EXPECT_EQ(names(), (std::vector<std::string>{"corvane", "first", "font.bmp", "second", "text.txt"}));
+
+  // The web site: the page's files and the pack beside them; written again,
+  // the pack is replaced and a file the user put there is left alone.
+  const std::string page = site();
+  const fs::path web = dir_ / "web";
+  WriteWebSite(page, both, web.string());
+  EXPECT_EQ(ReadPackFile((web / kWebPackName).string()).assets,
+            (std::vector<PackedAsset>{{AssetKind::Text, kText}, {AssetKind::Font, kFont}}));
+  ASSERT_EQ(::stat((web / "index.html").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  file("web/notes.txt", kText);
+  WriteWebSite(page, font, web.string());
+  contents = ReadPackFile((web / kWebPackName).string());
+  EXPECT_EQ(contents.programSize, 0u);
+  EXPECT_EQ(contents.assets, (std::vector<PackedAsset>{{AssetKind::Font, kFont}}));
+  EXPECT_EQ(read((web / "corvane.wasm").string()), Of("corvane.wasm"));
+  EXPECT_EQ(names("web"),
+            (std::vector<std::string>{"corvane.js", "corvane.pack", "corvane.wasm", "index.html", "notes.txt"}));
+  EXPECT_EQ(names(), (std::vector<std::string>{"corvane", "first", "font.bmp", "second", "site", "text.txt", "web"}));
 }
 
 TEST_F(PackedIntro, WriterRefusesWhatWouldHarmItsInputs) {
@@ -152,9 +176,12 @@ TEST_F(PackedIntro, WriterRefusesWhatWouldHarmItsInputs) {
   IntroAssets assets;
   assets.text = IntroAsset{kText, file("text.txt", kText)};
   fs::create_directory(dir_ / "folder");
+  const std::string page = site();
+  file("site/notes.txt", kText);
   struct Case {
     const char* what;
-    std::string intro, out, message;
+    std::string intro, out, message;  // --web: the site and the directory
+    bool web = false;
   };
   const Case cases[] = {
       {"over the intro", intro, intro, intro + ": is the intro it is made from; --out must name another file"},
@@ -166,16 +193,26 @@ TEST_F(PackedIntro, WriterRefusesWhatWouldHarmItsInputs) {
        "damaged: its packed assets are damaged (a checksum that does not match)"},
       {"from nothing", (dir_ / "missing").string(), (dir_ / "out").string(), "missing: cannot read the intro"},
       {"into no directory", intro, (dir_ / "missing" / "out").string(), ": cannot write in "},
+      {"a site into a file", page, intro, intro + ": is not a directory", true},
+      {"a site into a directory of the user's", page, page,
+       page + ": is not empty and holds no site written by corvane-pack", true},
+      {"a site from a folder without the page", (dir_ / "folder").string(), (dir_ / "out").string(),
+       "folder: no web site of the intro there (index.html is missing); build it with scripts/build-web.sh", true},
+      {"a site from nothing", (dir_ / "missing").string(), (dir_ / "out").string(), "missing: no web site", true},
+      {"a site into no directory", page, (dir_ / "missing" / "out").string(), ": cannot make the directory", true},
   };
   const std::vector<std::string> before = names();
   for (const Case& c : cases) {
     try {
-      WritePackedIntro(c.intro, assets, c.out);
+      if (c.web) WriteWebSite(c.intro, assets, c.out);
+      else WritePackedIntro(c.intro, assets, c.out);
       ADD_FAILURE() << c.what << ": written";
     } catch (const PackError& error) {
       EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << c.what << ": " << error.what();
     }
     EXPECT_EQ(names(), before) << c.what << ": a file was left or removed";
+    EXPECT_EQ(names("site"), (std::vector<std::string>{"corvane.js", "corvane.wasm", "index.html", "notes.txt"}))
+        << c.what;
   }
   EXPECT_EQ(read(intro), kProgram);
   EXPECT_EQ(read(assets.text->name), kText);

@@ -7,8 +7,8 @@
 # packed module sample for sample (SDL's disk driver), and after Escape it
 # has left nothing: not in the directory it ran in, not in its private
 # runtime directory, not in the temporary directory.
-# A logo that is no picture is refused by corvane-pack: one line, exit 2,
-# nothing written. Copies of the packed intro cut short, grown or with a bit
+# A logo that is no picture is refused by corvane-pack, for --out and --web:
+# one line, exit 2, nothing written. Copies of the packed intro cut short, grown or with a bit
 # changed start all the same, the last one saying its pack is damaged.
 #
 # usage: packed_intro.sh CORVANE_PACK CORVANE_CAPTURE AUDIO_CHECK MODGEN
@@ -42,13 +42,16 @@ done
 convert -size 256x60 xc:white -fill 'rgb(0,160,0)' "${blocks[@]}" PNG24:"$assets/font.png" || fail "cannot make the font"
 named=(--text "$assets/text.txt" --music "$assets/tune.mod" --logo "$assets/logo.bmp" --font "$assets/font.png")
 
-# A bad asset: one line naming the file, exit code 2, nothing written.
-"$pack" --out "$work/bad" --text "$assets/text.txt" --logo "$assets/text.txt" 2>"$work/stderr"
-code=$?
-[ "$code" = 2 ] || fail "a text as logo: exit code $code, not 2"
-[ "$(wc -l <"$work/stderr")" = 1 ] && grep -q "^corvane-pack: $assets/text.txt: " "$work/stderr" ||
-  fail "a text as logo: the message is not one line naming the file: $(cat "$work/stderr")"
-[ ! -e "$work/bad" ] || fail "a text as logo: a file was written"
+# A bad asset: one line naming the file, exit code 2, nothing written; the
+# same for the program and for the web site.
+for out in --out --web; do
+  "$pack" $out "$work/bad" --text "$assets/text.txt" --logo "$assets/text.txt" 2>"$work/stderr"
+  code=$?
+  [ "$code" = 2 ] || fail "a text as logo ($out): exit code $code, not 2"
+  [ "$(wc -l <"$work/stderr")" = 1 ] && grep -q "^corvane-pack: $assets/text.txt: " "$work/stderr" ||
+    fail "a text as logo ($out): the message is not one line naming the file: $(cat "$work/stderr")"
+  [ ! -e "$work/bad" ] || fail "a text as logo ($out): a file was written"
+done
 
 "$pack" --out "$work/my-intro" "${named[@]}" 2>"$work/stderr" || fail "corvane-pack failed"
 [ "$(stat -c %a "$work/my-intro")" = 755 ] || fail "the packed intro has mode $(stat -c %a "$work/my-intro")"

@@ -1,9 +1,10 @@
 // The intro's web page in a real browser (Debian's chromium, headless): the
-// box, the keys, the text file by parameter and by drop, and pictures and
-// sound that must equal the native build's, pixel for pixel and sample for
-// sample (the capture tool renders both from the same program).
+// box, the keys, the text file by parameter and by drop, the user's assets
+// packed beside the page by corvane-pack --web, and pictures and sound that
+// must equal the native build's, pixel for pixel and sample for sample (the
+// capture tool renders both from the same program).
 //
-// node browser.test.mjs SITE_DIR CAPTURE_TOOL
+// node browser.test.mjs SITE_DIR CAPTURE_TOOL PACK_TOOL MODGEN
 import assert from 'node:assert/strict';
 import { spawn, execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -14,7 +15,7 @@ import zlib from 'node:zlib';
 
 import { chromium } from 'playwright-core';
 
-const [siteDir, captureTool] = process.argv.slice(2);
+const [siteDir, captureTool, packTool, modgen] = process.argv.slice(2);
 const keptFrames = [101, 150, 285, 302];
 const audioSeconds = 2;
 const rate = 44100;
@@ -27,8 +28,24 @@ const pagesText = [
   '"                 "', '"  the end        "',
 ].join('\r\n') + '\r\n';
 const badText = 'NOTTYPER\r\n1\r\n"x"\r\n';
+// The user's own assets for corvane-pack --web: a UTF-8 page, a tune that is
+// not ours, a logo with a palette (its colours join the display's) and a
+// 24-bit glyph sheet of orange blocks, both as PNG, which the page reads as
+// the bitmap files corvane-pack makes of them.
+const packedText = 'CVNTYPER\r\n1\r\n"                 "\r\n"  packed  for the "\r\n"  web:  grüße    "\r\n' +
+                   '"                 "\r\n"                 "\r\n"                 "\r\n';
+const packedTune = `title Web tune
+sample 1 bell lead volume 40
+sample 2 bass bass volume 44
+order 0
+pattern 0
+ 0 | E-3 bell F05 | A-1 bass | --- | ---
+16 | G-3 bell     | ---      | --- | ---
+32 | D-3 bell     | D-2 bass | --- | ---
+63 | ---          | ... B00  | --- | ---
+`;
 
-let work, server, origin, browser, capture;
+let work, server, origin, browser, capture, packedCapture, droppedCapture;
 
 // --- PNG and WAV, read back in full. The capture tool writes 8-bit RGB, or
 // a palette of 1, 2, 4 or 8 bits a pixel for pictures of few colours.
@@ -109,7 +126,30 @@ function comparePicture(base64, png, frame) {
     `frame ${frame}: ${differing} pixels differ, first at (${firstAt % png.width}, ${Math.floor(firstAt / png.width)})`);
 }
 
-// --- The site, served with the test's text files beside it.
+// --- The assets for corvane-pack and the capture tool: --text, --music,
+// --logo and --font options naming them.
+function makePackedAssets(dir) {
+  fs.mkdirSync(dir);
+  const file = (name) => path.join(dir, name);
+  fs.writeFileSync(file('text.txt'), packedText, 'utf8');
+  fs.writeFileSync(file('tune.txt'), packedTune);
+  execFileSync(modgen, [file('tune.txt'), file('tune.mod')]);
+  execFileSync('convert', ['-size', '320x246', 'gradient:rgb(40,200,60)-rgb(200,40,160)', 'PNG8:' + file('logo.png')]);
+  const blocks = [];
+  for (let glyph = 0; glyph < 43; ++glyph) {
+    const x = (glyph % 15) * 17, y = Math.floor(glyph / 15) * 17;
+    blocks.push('-draw', `rectangle ${x + 3},${y + 1} ${x + 13},${y + 15}`);
+  }
+  execFileSync('convert', ['-size', '255x51', 'xc:white', '-fill', 'rgb(240,130,0)', ...blocks, 'PNG24:' + file('font.png')]);
+  return ['--text', file('text.txt'), '--music', file('tune.mod'), '--logo', file('logo.png'), '--font', file('font.png')];
+}
+
+function captureFrames(out, frames, options) {
+  execFileSync(captureTool, ['--frames', frames, ...options, '--out', out], { stdio: ['ignore', 'ignore', 'inherit'] });
+  return out;
+}
+
+// --- The sites, served with the test's text files beside them.
 async function serve(dir) {
   const child = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', dir],
                       { stdio: ['ignore', 'pipe', 'ignore'] });
@@ -125,19 +165,35 @@ async function serve(dir) {
   return { child, origin: `http://127.0.0.1:${port}` };
 }
 
+// A copy of a site's files as links, with the test's text files beside them.
+function linkedSite(dir, from) {
+  fs.mkdirSync(dir);
+  for (const name of fs.readdirSync(from)) fs.symlinkSync(path.resolve(from, name), path.join(dir, name));
+  fs.writeFileSync(path.join(dir, 'pages.txt'), pagesText, 'latin1');
+  fs.writeFileSync(path.join(dir, 'bad.txt'), badText, 'latin1');
+  return dir;
+}
+
 before(async () => {
   assert.ok(fs.existsSync(path.join(siteDir, 'index.html')), `no site in ${siteDir}: run scripts/build-web.sh`);
   work = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-web-'));
-  const site = path.join(work, 'site');
-  fs.mkdirSync(site);
-  for (const name of fs.readdirSync(siteDir)) fs.symlinkSync(path.resolve(siteDir, name), path.join(site, name));
-  fs.writeFileSync(path.join(site, 'pages.txt'), pagesText, 'latin1');
-  fs.writeFileSync(path.join(site, 'bad.txt'), badText, 'latin1');
+  const site = linkedSite(path.join(work, 'site'), siteDir);
   // The native program's pictures and music for the same text.
-  capture = path.join(work, 'capture');
-  execFileSync(captureTool, ['--frames', `${keptFrames[0]}:${keptFrames.at(-1)}`, '--text',
-                             path.join(site, 'pages.txt'), '--out', capture], { stdio: ['ignore', 'ignore', 'inherit'] });
-  ({ child: server, origin } = await serve(site));
+  const pages = ['--text', path.join(site, 'pages.txt')];
+  capture = captureFrames(path.join(work, 'capture'), `${keptFrames[0]}:${keptFrames.at(-1)}`, pages);
+  // The site with the user's assets, its twin with a bit of the pack
+  // changed, and the capture tool's pictures and music for those assets.
+  const packed = makePackedAssets(path.join(work, 'assets'));
+  execFileSync(packTool, ['--web', path.join(work, 'packed'), '--site', siteDir, ...packed], { stdio: 'inherit' });
+  const damaged = linkedSite(path.join(work, 'damaged'), path.join(work, 'packed'));
+  const pack = fs.readFileSync(path.join(damaged, 'corvane.pack'));
+  pack[100] ^= 0x08;
+  fs.rmSync(path.join(damaged, 'corvane.pack'));
+  fs.writeFileSync(path.join(damaged, 'corvane.pack'), pack);
+  linkedSite(path.join(work, 'packed-text'), path.join(work, 'packed'));
+  packedCapture = captureFrames(path.join(work, 'packed-capture'), `${keptFrames[0]}:${keptFrames.at(-1)}`, packed);
+  droppedCapture = captureFrames(path.join(work, 'dropped-capture'), '150:150', [...packed, ...pages]);
+  ({ child: server, origin } = await serve(work));
   browser = await chromium.launch({
     executablePath: '/usr/bin/chromium',
     args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'],
@@ -172,11 +228,39 @@ async function answerBox(page, expected) {
   await page.waitForFunction((n) => window.corvane.answered > n, answered, { timeout: 0 });
 }
 
-async function expectCaptureFrames(page, frames) {
+async function expectCaptureFrames(page, frames, from = capture) {
   await page.waitForFunction((fs) => fs.every((f) => f in window.corvane.kept), frames, { timeout: 0, polling: 100 });
   const kept = await page.evaluate(() => window.corvane.kept);
   for (const frame of frames)
-    comparePicture(kept[frame], readPng(path.join(capture, `frame-${String(frame).padStart(6, '0')}.png`)), frame);
+    comparePicture(kept[frame], readPng(path.join(from, `frame-${String(frame).padStart(6, '0')}.png`)), frame);
+}
+
+// The first seconds of sound played equal the capture tool's music.wav.
+async function expectCaptureSound(page, from = capture) {
+  await page.waitForFunction(() => window.corvane.recordedAudio !== null, null, { timeout: 0, polling: 100 });
+  const recorded = Buffer.from(await page.evaluate(() => window.corvane.recordedAudio), 'base64');
+  const played = new Int16Array(recorded.buffer, recorded.byteOffset, recorded.length / 2);
+  const native = readWavSamples(path.join(from, 'music.wav')).subarray(0, played.length);
+  assert.equal(played.length, audioSeconds * rate * 2);
+  const first = played.findIndex((value, i) => value !== native[i]);
+  assert.equal(first, -1, `sample ${first} differs: ${played[first]} against ${native[first]}`);
+}
+
+// The start of a packed site: its text brings no box. (A pack that is not
+// taken brings the box for the missing text, and the case ends there.)
+async function packedStart(page) {
+  await page.waitForFunction(() => window.corvane.frame > 101 || window.corvane.boxes.length > 0, null, { timeout: 0 });
+  assert.deepEqual(await boxes(page), [], 'the packed text brings no box');
+}
+
+async function dropText(page, text) {
+  const runs = await page.evaluate(() => window.corvane.runs);
+  await page.evaluate((content) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([content], 'pages.txt', { type: 'text/plain' }));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, text);
+  await page.waitForFunction((n) => window.corvane.runs === n + 1, runs, { timeout: 0 });
 }
 
 const cases = [
@@ -199,13 +283,7 @@ const cases = [
     query: `?deterministic&text=pages.txt&keep=${keptFrames}&record-audio=${audioSeconds}`,
     async run(page) {
       await expectCaptureFrames(page, keptFrames);
-      await page.waitForFunction(() => window.corvane.recordedAudio !== null, null, { timeout: 0, polling: 100 });
-      const recorded = Buffer.from(await page.evaluate(() => window.corvane.recordedAudio), 'base64');
-      const played = new Int16Array(recorded.buffer, recorded.byteOffset, recorded.length / 2);
-      const native = readWavSamples(path.join(capture, 'music.wav')).subarray(0, played.length);
-      assert.equal(played.length, audioSeconds * rate * 2);
-      const first = played.findIndex((value, i) => value !== native[i]);
-      assert.equal(first, -1, `sample ${first} differs: ${played[first]} against ${native[first]}`);
+      await expectCaptureSound(page);
       assert.deepEqual(await boxes(page), [], 'a good text file brings no box');
     },
   },
@@ -246,12 +324,7 @@ const cases = [
     async run(page) {
       await answerBox(page, noTextBox);
       await frameAfter(page, 101);
-      await page.evaluate((text) => {
-        const transfer = new DataTransfer();
-        transfer.items.add(new File([text], 'pages.txt', { type: 'text/plain' }));
-        window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-      }, pagesText);
-      await page.waitForFunction(() => window.corvane.runs === 2, null, { timeout: 0 });
+      await dropText(page, pagesText);
       await expectCaptureFrames(page, [150]);
       assert.deepEqual(await boxes(page), [noTextBox], 'the second run brings no box');
     },
@@ -265,16 +338,52 @@ const cases = [
       await frameAfter(page, 101);
     },
   },
+  {
+    name: 'a site written by corvane-pack --web shows and plays its packed assets as the capture tool does',
+    site: 'packed',
+    query: `?deterministic&keep=${keptFrames}&record-audio=${audioSeconds}`,
+    async run(page, warnings) {
+      await packedStart(page);
+      assert.deepEqual(warnings, []);
+      await expectCaptureFrames(page, keptFrames, packedCapture);
+      await expectCaptureSound(page, packedCapture);
+    },
+  },
+  {
+    name: 'a text file dropped on a packed site is shown in place of the packed text, with the packed pictures',
+    site: 'packed-text',
+    query: '?deterministic&keep=150',
+    async run(page) {
+      await packedStart(page);
+      await dropText(page, pagesText);
+      await expectCaptureFrames(page, [150], droppedCapture);
+      assert.deepEqual(await boxes(page), []);
+    },
+  },
+  {
+    name: 'a damaged pack is said in one line and the intro\'s own assets are used',
+    site: 'damaged',
+    query: '?deterministic&text=pages.txt&keep=150',
+    async run(page, warnings) {
+      await expectCaptureFrames(page, [150]);
+      assert.deepEqual(warnings, ['corvane: /corvane.pack: the packed assets are damaged (a checksum that does not ' +
+                                  'match); the intro\'s own assets are used']);
+    },
+  },
 ];
 
-for (const { name, query, run } of cases) {
+for (const { name, site = 'site', query, run } of cases) {
   test(name, async () => {
     const page = await browser.newPage();
-    const problems = [];
+    const problems = [], warnings = [];
     page.on('pageerror', (error) => problems.push(String(error)));
+    // What the program and the page say (the browser's own warnings aside).
+    page.on('console', (message) => {
+      if (message.type() === 'warning' && message.text().startsWith('corvane')) warnings.push(message.text());
+    });
     try {
-      await page.goto(`${origin}/index.html${query}`);
-      await run(page);
+      await page.goto(`${origin}/${site}/index.html${query}`);
+      await run(page, warnings);
       assert.deepEqual(problems, [], 'no error in the page');
     } finally {
       await page.close();

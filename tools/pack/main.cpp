@@ -1,4 +1,5 @@
-// corvane-pack: the intro with the user's own assets inside, as one program.
+// corvane-pack: the intro with the user's own assets inside, as one program
+// or as a web site.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -27,9 +28,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "corvane-pack: %s\n", refused.c_str());
     return 2;
   }
-  const std::string intro = options.intro.empty() ? IntroBesideProgram() : options.intro;
   try {
-    WritePackedIntro(intro, assets, options.out);
+    if (!options.web.empty())
+      WriteWebSite(options.site.empty() ? DefaultWebSite() : options.site, assets, options.web);
+    else
+      WritePackedIntro(options.intro.empty() ? IntroBesideProgram() : options.intro, assets, options.out);
   } catch (const PackError& error) {
     std::fprintf(stderr, "corvane-pack: %s\n", error.what());
     return 1;

@@ -1,6 +1,8 @@
 // The page around the intro: runs the program (corvane.js, corvane.wasm) and
 // gives its platform what a desktop would: the canvas, keys, full screen,
-// visibility, the message box, sound and the text file.
+// visibility, the message box, sound and the text file, and the assets that
+// corvane-pack --web put beside the page in corvane.pack (a site without one
+// shows the intro's own).
 //
 // Page parameters:
 //   text=NAME        a page text file next to the page, used as corvane.dll
@@ -218,6 +220,7 @@
 
   const kHint = 'Drop a page text file here, or <label for="pick">choose one</label>. ' +
                 'Escape ends, F1 switches full screen.';
+  let pack = null;  // corvane.pack, fetched once
   async function start(textFile) {
     if (run && !run.ended) await stop();
     const thisRun = run = { module: null, ended: false, done: null };
@@ -231,6 +234,7 @@
     status.innerHTML = kHint;
     const module = await createCorvane({
       corvanePage: Object.assign({}, page, {
+        textGiven: !!textFile,
         ended: (code) => {
           thisRun.ended = true;
           corvane.state = 'ended';
@@ -246,6 +250,8 @@
     thisRun.module = module;
     // The text file lies beside the program, as corvane.dll lies beside the desktop program.
     if (textFile) module.FS.writeFile('/corvane.dll', textFile);
+    // The pack lies there too; the program reads it as a packed intro reads itself.
+    if (pack) module.FS.writeFile('/corvane.pack', pack);
     module.callMain([]);
   }
   async function stop() {
@@ -275,6 +281,19 @@
     }
   }
 
+  // The site's own assets: none (our own) when the server has no pack.
+  async function packBesidePage() {
+    try {
+      const response = await fetch('corvane.pack');
+      if (response.status === 404) return null;
+      if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+      return new Uint8Array(await response.arrayBuffer());
+    } catch (error) {
+      console.warn('corvane: corvane.pack could not be fetched (' + error.message + '); the intro\'s own assets are used');
+      return null;
+    }
+  }
+
   // A file picked or dropped: the program starts again with it beside it.
   async function startWithFile(file) {
     if (!file) return;
@@ -292,7 +311,10 @@
   });
 
   fitCanvas();
-  Promise.all([audio.start(), textFromParameter()]).then(([, text]) => start(text)).catch((error) => {
+  Promise.all([audio.start(), textFromParameter(), packBesidePage()]).then(([, text, packed]) => {
+    pack = packed;
+    return start(text);
+  }).catch((error) => {
     corvane.state = 'failed';
     status.textContent = 'Corvane could not start: ' + error;
   });
