@@ -4,12 +4,19 @@
 # capture instead and says where it put it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CORVANE_BUILD_DIR:-$root/build}
-# Only the program this run starts, and only the packages it needs to build;
-# scripts/run-tests.sh builds the tests, benchmarks and the rest.
+# A build directory of its own, so that the test command's build keeps its
+# flags: an optimised build without debug information, compiled a folder's
+# sources at a time (a unity build: a third of the compiler's work), and
+# only the program this run starts. scripts/run-tests.sh builds the tests,
+# benchmarks and the rest into build/.
+build=${CORVANE_INTRO_BUILD_DIR:-$root/build-intro}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then target=corvane-capture; else target=corvane; fi
-CORVANE_DEPS=intro CORVANE_TARGETS=$target "$root/scripts/build.sh" -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+"$root/scripts/deps.sh" intro
+prefix=$("$root/scripts/dev-files.sh" "$build/dev-files")
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON \
+  -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$build" --target "$target"
+if [ "$target" = corvane-capture ]; then
   out="$PWD/corvane-capture"
   echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set): recording frames 101 to 400 instead." >&2
   "$build/corvane-capture" --frames 101:400 --out "$out" --gif
