@@ -35,17 +35,23 @@ done
 if [ "$(cat "$dir/versions" 2>/dev/null)" = "${specs[*]}" ]; then echo "$dir/usr"; exit 0; fi
 
 rm -rf "$dir"
-mkdir -p "$dir/debs"
-# apt's download user (_apt) must be able to write here, or apt warns.
-chmod 755 "$dir" && chmod 777 "$dir/debs"
-download() { (cd "$dir/debs" && apt-get download -qq "${specs[@]}"); }
+mkdir -p "$dir"
+debs=$(mktemp -d)
+trap 'rm -rf "$debs"' EXIT
+# As root, apt downloads as its own user (_apt), who must be able to write here.
+if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then chown _apt "$debs"; fi
+download() { (cd "$debs" && apt-get download -qq "${specs[@]}"); }
 if ! download; then
   # Package lists older than the installed libraries: fetch them once.
   [ "$(id -u)" -eq 0 ] || { echo "dev-files.sh: cannot download ${specs[*]}; try apt-get update as root" >&2; exit 1; }
   apt-get update -qq && download
 fi
-for deb in "$dir"/debs/*.deb; do dpkg-deb -x "$deb" "$dir"; done
-rm -rf "$dir/debs"
+for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$dir"; done
+# Headers that differ between architectures are under include/<triplet>/,
+# which the compiler searches only in /usr: here there is one architecture.
+for arch_headers in "$dir"/usr/include/*-linux-*/; do
+  if [ -d "$arch_headers" ]; then cp -a -n "$arch_headers." "$dir/usr/include/"; fi
+done
 
 # A link name whose target is not among the unpacked files points at the
 # installed library of that name (libSDL2.so -> libSDL2-2.0.so.0.2600.5).
