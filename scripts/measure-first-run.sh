@@ -50,6 +50,8 @@ in_root() {
 now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
 before=$(in_root "dpkg-query -W | wc -l")
+archives=$work/root/var/cache/apt/archives
+ls "$archives" >"$work/cached"  # a fresh root may hold its own system's packages there
 start=$(now)
 git clone -q --no-hardlinks "$source" "$work/root/root/corvane"
 cloned=$(now)
@@ -60,7 +62,8 @@ in_root "corvane/scripts/run-intro.sh" >>"$work/run.log" 2>&1 || { cat "$work/ru
 done_at=$(now)
 test -s "$work/root/root/corvane-capture/frame-000400.png"
 after=$(in_root "dpkg-query -W | wc -l")
-megabytes=$(du -cb "$work"/root/var/cache/apt/archives/*.deb | awk 'END { printf "%.0f", $1 / 1e6 }')
+megabytes=$(cd "$archives" && ls | grep '\.deb$' | grep -vxF -f "$work/cached" | xargs -r stat -c %s |
+  awk '{ n += $1 } END { printf "%.0f", n / 1e6 }')
 steps=$(($(wc -l <"$work/root/root/corvane/build-intro/.ninja_log") - 1))
 echo "clone $(seconds "$start" "$cloned") s, packages $(seconds "$cloned" "$installed") s" \
   "($((after - before)) installed, $megabytes MB fetched), build and capture $(seconds "$installed" "$done_at") s" \
