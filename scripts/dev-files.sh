@@ -40,11 +40,12 @@ debs=$(mktemp -d)
 trap 'rm -rf "$debs"' EXIT
 # As root, apt downloads as its own user (_apt), who must be able to write here.
 if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then chown _apt "$debs"; fi
-download() { (cd "$debs" && apt-get download -qq "${specs[@]}"); }
+# Only the directory goes to stdout.
+download() { (cd "$debs" && apt-get download -qq "${specs[@]}" >&2); }
 if ! download; then
   # Package lists older than the installed libraries: fetch them once.
   [ "$(id -u)" -eq 0 ] || { echo "dev-files.sh: cannot download ${specs[*]}; try apt-get update as root" >&2; exit 1; }
-  apt-get update -qq && download
+  apt-get update -qq >&2 && download
 fi
 for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$dir"; done
 # Headers that differ between architectures are under include/<triplet>/,
