@@ -9,7 +9,8 @@
 # link names are pointed at the installed libraries, the pkg-config files at
 # DIR. Nothing is installed, dpkg and apt's state are untouched.
 # Prints DIR/usr (for CMAKE_PREFIX_PATH), or nothing when the system has all
-# the -dev packages. A second run with the same versions does nothing.
+# the -dev packages and DIR was never made. A second run with the same
+# versions does nothing.
 # usage: dev-files.sh DIR
 set -euo pipefail
 dir=$(realpath -m "$1")
@@ -31,11 +32,11 @@ for pair in "${pairs[@]}"; do
     specs+=("$dev=$(dpkg-query -W -f='${Version}' "$runtime")")
   fi
 done
-((missing)) || exit 0
+# A build directory configured with these files keeps them (CMake remembers
+# where it found each library), kept at the installed libraries' versions.
+((missing)) || [ -e "$dir/versions" ] || exit 0
 if [ "$(cat "$dir/versions" 2>/dev/null)" = "${specs[*]}" ]; then echo "$dir/usr"; exit 0; fi
 
-rm -rf "$dir"
-mkdir -p "$dir"
 debs=$(mktemp -d)
 trap 'rm -rf "$debs"' EXIT
 # As root, apt downloads as its own user (_apt), who must be able to write here.
@@ -47,6 +48,8 @@ if ! download; then
   [ "$(id -u)" -eq 0 ] || { echo "dev-files.sh: cannot download ${specs[*]}; try apt-get update as root" >&2; exit 1; }
   apt-get update -qq >&2 && download
 fi
+rm -rf "$dir"
+mkdir -p "$dir"
 for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$dir"; done
 # Headers that differ between architectures are under include/<triplet>/,
 # which the compiler searches only in /usr: here there is one architecture.
