@@ -22,30 +22,30 @@ pairs=(
 )
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-specs=() missing=0
+wanted=() missing=0
 for pair in "${pairs[@]}"; do
   dev=${pair%%:*} runtime=${pair#*:}
   installed "$dev" || missing=1
-  if [ "$runtime" = - ]; then specs+=("$dev")
+  if [ "$runtime" = - ]; then wanted+=("$dev")
   else
     installed "$runtime" || { echo "dev-files.sh: $runtime is not installed (scripts/deps.sh intro)" >&2; exit 1; }
-    specs+=("$dev=$(dpkg-query -W -f='${Version}' "$runtime")")
+    wanted+=("$dev=$(dpkg-query -W -f='${Version}' "$runtime")")
   fi
 done
 # A build directory configured with these files keeps them (CMake remembers
 # where it found each library), kept at the installed libraries' versions.
 ((missing)) || [ -e "$dir/versions" ] || exit 0
-if [ "$(cat "$dir/versions" 2>/dev/null)" = "${specs[*]}" ]; then echo "$dir/usr"; exit 0; fi
+if [ "$(cat "$dir/versions" 2>/dev/null)" = "${wanted[*]}" ]; then echo "$dir/usr"; exit 0; fi
 
 debs=$(mktemp -d)
 trap 'rm -rf "$debs"' EXIT
 # As root, apt downloads as its own user (_apt), who must be able to write here.
 if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then chown _apt "$debs"; fi
 # Only the directory goes to stdout.
-download() { (cd "$debs" && apt-get download -qq "${specs[@]}" >&2); }
+download() { (cd "$debs" && apt-get download -qq "${wanted[@]}" >&2); }
 if ! download; then
   # Package lists older than the installed libraries: fetch them once.
-  [ "$(id -u)" -eq 0 ] || { echo "dev-files.sh: cannot download ${specs[*]}; try apt-get update as root" >&2; exit 1; }
+  [ "$(id -u)" -eq 0 ] || { echo "dev-files.sh: cannot download ${wanted[*]}; try apt-get update as root" >&2; exit 1; }
   apt-get update -qq >&2 && download
 fi
 rm -rf "$dir"
@@ -73,5 +73,5 @@ done < <(find "$dir/usr/lib" -type l)
 while IFS= read -r pc; do
   sed -i "s|^prefix=/usr\$|prefix=$dir/usr|; /^Requires.private:/d" "$pc"
 done < <(find "$dir/usr" -name '*.pc')
-echo "${specs[*]}" >"$dir/versions"
+echo "${wanted[*]}" >"$dir/versions"
 echo "$dir/usr"
