@@ -10,4 +10,7 @@ function(corvane_embed)
     COMMENT "Embedding ${E_SYMBOL}"
     VERBATIM)
   target_sources(${E_TARGET} PRIVATE ${out})
+  # Each generated source names its array data_: in a unity build they would
+  # clash, so each is compiled on its own.
+  set_source_files_properties(${out} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 endfunction()

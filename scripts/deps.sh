@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, if any is missing.
 # With the argument "intro", only those that building the intro and the
-# capture tool needs (scripts/run-intro.sh).
+# capture tool needs (scripts/run-intro.sh): the tools and the runtime
+# libraries, whose headers scripts/dev-files.sh then fetches on their own.
 set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
-  libsdl2-dev libopenmpt-dev libpng-dev libdeflate-dev
 )
-if [ "${1:-}" != intro ]; then
+if [ "${1:-}" = intro ]; then
+  packages+=(libsdl2-2.0-0 libopenmpt0 libpng16-16 libdeflate0 libx11-6)
+else
   packages+=(
+  libsdl2-dev libopenmpt-dev libpng-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   xvfb xauth xdotool x11-utils openbox imagemagick sox
