@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -14,19 +15,15 @@ namespace corvane::capture {
 
 namespace {
 
-constexpr std::uint32_t kNoColour = 0xFFFFFFFF;  // no 0x00RRGGBB colour is this
-
-// Colour → palette index, with a slot for each colour's 16-bit 5-6-5
-// reduction: the intro draws on a 16-bit screen, so each of its colours has
-// a slot of its own and a pixel costs one load and one compare, however
-// often the colour changes along a row (the logo's dither changes it every
-// few pixels). Colours that share a reduction take the next free slots.
-// One table a thread, emptied after each picture; only used slots are
-// touched, so a picture of a handful of colours stays in the cache.
+// Colour → palette index + 1 (0: not seen yet), with a slot for each of the
+// 2^24 colours: a pixel costs one load and one store, however often the
+// colour changes along a row (the logo's dither changes it every few
+// pixels). One table a thread (32 MiB of address space, of which only the
+// pages of the colours seen are ever touched), emptied after each picture.
 class ColourTable {
  public:
-  ColourTable() : keys(std::make_unique<std::uint32_t[]>(kSlots)), indices(std::make_unique<std::uint8_t[]>(kSlots)) {
-    std::fill_n(keys.get(), kSlots, kNoColour);
+  ColourTable() : slots(static_cast<std::uint16_t*>(std::calloc(kSlots, sizeof(std::uint16_t)))) {
+    if (!slots) throw std::bad_alloc();
   }
 
   // The colours in the order they first appear and every pixel's index;
@@ -37,46 +34,31 @@ class ColourTable {
     // may keep every pointer in a register.
     const std::uint32_t* __restrict in = picture.pixels.data();
     std::uint8_t* __restrict index = out;
-    const std::uint32_t* __restrict key = keys.get();
-    const std::uint8_t* __restrict indexOf = indices.get();
+    std::uint16_t* __restrict slot = slots.get();
     bool fits = true;
     for (std::size_t i = 0; i < count; ++i) {
       const std::uint32_t colour = in[i] & 0xFFFFFF;
-      std::size_t slot = ((colour >> 8) & 0xF800) | ((colour >> 5) & 0x07E0) | ((colour >> 3) & 0x001F);
-      if (key[slot] != colour) [[unlikely]] {
-        slot = find(colour, slot, colours);
-        if (slot == kFull) {
+      std::uint16_t entry = slot[colour];
+      if (entry == 0) [[unlikely]] {
+        if (colours.size() == 256) {
           fits = false;
           break;
         }
+        colours.push_back(colour);
+        entry = slot[colour] = static_cast<std::uint16_t>(colours.size());
       }
-      index[i] = indexOf[slot];
+      index[i] = static_cast<std::uint8_t>(entry - 1);
     }
-    for (std::size_t i = 0; i < colours.size(); ++i) keys[used[i]] = kNoColour;
+    for (const std::uint32_t colour : colours) slots[colour] = 0;
     return fits;
   }
 
  private:
-  static constexpr std::size_t kSlots = 1 << 16;
-  std::unique_ptr<std::uint32_t[]> keys;
-  std::unique_ptr<std::uint8_t[]> indices;
-  std::array<std::uint16_t, 256> used{};
-  static constexpr std::size_t kFull = kSlots;
-
-  // The slot of a colour not in its first choice: further on, or a new one;
-  // kFull when the picture has more colours than a palette takes.
-  [[gnu::noinline]] std::size_t find(std::uint32_t colour, std::size_t slot, std::vector<std::uint32_t>& colours) {
-    for (; keys[slot] != colour; slot = (slot + 1) & (kSlots - 1)) {
-      if (keys[slot] != kNoColour) continue;
-      if (colours.size() == 256) return kFull;
-      keys[slot] = colour;
-      indices[slot] = static_cast<std::uint8_t>(colours.size());
-      used[colours.size()] = static_cast<std::uint16_t>(slot);
-      colours.push_back(colour);
-      break;
-    }
-    return slot;
-  }
+  static constexpr std::size_t kSlots = std::size_t{1} << 24;
+  struct Free {
+    void operator()(std::uint16_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint16_t[], Free> slots;
 };
 
 // A picture of few colours as a palette and one index a pixel.
