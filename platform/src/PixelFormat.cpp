@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 
 namespace corvane::platform {
 
@@ -16,21 +17,18 @@ void FixedRowToXrgb(const std::uint8_t* row, int firstX, int count, std::uint32_
   for (int i = 0; i < count; ++i) out[i] = Format::toXrgb(Format::load(row, firstX + i));
 }
 
-// 16 bits by two tables, one per byte. Widening a channel only moves and
-// repeats bits, so the colour of a pixel is the colour of its low byte
-// combined (or) with the colour of its high byte.
+// 16 bits by one table of every pixel value (256 KiB a format, made on
+// first use): a load and a store a pixel.
 template <class Format>
 void Rgb16RowToXrgb(const std::uint8_t* row, int firstX, int count, std::uint32_t* out) {
-  static const std::array<std::uint32_t, 512> tables = [] {
-    std::array<std::uint32_t, 512> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-      t[i] = Format::toXrgb(i);
-      t[256 + i] = Format::toXrgb(i << 8);
-    }
+  static const std::unique_ptr<std::uint32_t[]> table = [] {
+    auto t = std::make_unique<std::uint32_t[]>(65536);
+    for (std::uint32_t i = 0; i < 65536; ++i) t[i] = Format::toXrgb(i);
     return t;
   }();
   const std::uint8_t* p = row + 2 * static_cast<std::ptrdiff_t>(firstX);
-  for (int i = 0; i < count; ++i, p += 2) out[i] = tables[p[0]] | tables[256 + p[1]];
+  const std::uint32_t* colours = table.get();
+  for (int i = 0; i < count; ++i, p += 2) out[i] = colours[p[0] | p[1] << 8];
 }
 
 // 32-bit 8-8-8: the pixels already are colours, apart from the unused byte.
