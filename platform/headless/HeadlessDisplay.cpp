@@ -1,5 +1,7 @@
 #include "HeadlessDisplay.h"
 
+#include <cstring>
+
 #include "HeadlessBackend.h"
 
 namespace corvane::platform {
@@ -22,7 +24,15 @@ void HeadlessDisplay::showFrame(HWND window, const FrameView& frame, bool fullSc
   for (int y = 0; y < frame.height; ++y) {
     const std::uint32_t* in = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
     std::uint32_t* out = last_.pixels.data() + static_cast<std::ptrdiff_t>(y) * frame.width;
-    for (int x = 0; x < frame.width; ++x) out[x] = in[x] & 0x00FFFFFFu;
+    // Two pixels at a time (the capture tool reads every frame).
+    int x = 0;
+    for (; x + 1 < frame.width; x += 2) {
+      std::uint64_t two;
+      std::memcpy(&two, in + x, sizeof two);
+      two &= 0x00FFFFFF00FFFFFFull;
+      std::memcpy(out + x, &two, sizeof two);
+    }
+    if (x < frame.width) out[x] = in[x] & 0x00FFFFFFu;
   }
 }
 
